@@ -1,0 +1,23 @@
+# Copies a file from a system package into the build folder with exact text
+# replacements. Every original text must be found, or configuring stops: a changed
+# upstream file must be looked at again, never patched blindly.
+function(velmora_patch_file source destination)
+    file(READ "${source}" text)
+    set(pairs ${ARGN})
+    list(LENGTH pairs count)
+    math(EXPR odd "${count} % 2")
+    if(odd)
+        message(FATAL_ERROR "velmora_patch_file: replacements must come in pairs")
+    endif()
+    while(pairs)
+        list(POP_FRONT pairs from to)
+        string(FIND "${text}" "${from}" position)
+        if(position EQUAL -1)
+            message(FATAL_ERROR "velmora_patch_file: '${from}' not found in ${source}")
+        endif()
+        string(REPLACE "${from}" "${to}" text "${text}")
+    endwhile()
+    file(WRITE "${destination}.tmp" "${text}")
+    file(COPY_FILE "${destination}.tmp" "${destination}" ONLY_IF_DIFFERENT)
+    file(REMOVE "${destination}.tmp")
+endfunction()

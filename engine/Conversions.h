@@ -1,0 +1,18 @@
+#pragma once
+
+// Unit conversions shared by the engine and the parameter display texts. The float
+// versions reproduce the single-precision steps of the parameter mapping exactly, so
+// a text and the engine agree to the last bit on what a value means.
+
+/** Linear gain of a level in dB, in double precision. */
+double dbToGain (double db) noexcept;
+
+/** Level in dB of a linear gain, in double precision. */
+double gainToDb (double gain) noexcept;
+
+/** Linear gain of a level in dB, every step rounded to single precision. */
+float dbToGainFloat (float db) noexcept;
+
+/** Logarithmic map of a normalized value onto lo..hi Hz, in single precision and
+    clamped to the range (the small offset lifts 0 just above lo). */
+float keyHpFromNormalized (float value, float lo, float hi) noexcept;
