@@ -1,0 +1,83 @@
+#include "KeyFilterStage.h"
+
+namespace
+{
+constexpr double twoPi = 6.283185307179586;
+
+// Side stages sit this much higher than the mid stages, so the difference signal
+// is trimmed of more low end than the sum.
+constexpr double sideFactor = 1.3;
+
+void firstOrderHighPass (double omega, double rate, double& b0, double& b1, double& a1) noexcept
+{
+    const double k = 2.0 * rate;
+    const double norm = 1.0 / (k + omega);
+    b0 = k * norm;
+    b1 = -b0;
+    a1 = (k - omega) * norm;
+}
+} // namespace
+
+void KeyFilterStage::setCutoffs (double midOmega, double sideOmega, double rate) noexcept
+{
+    firstOrderHighPass (midOmega, rate, midB0, midB1, midA1);
+    firstOrderHighPass (sideOmega, rate, sideB0, sideB1, sideA1);
+}
+
+void KeyFilterStage::reset() noexcept
+{
+    midX1 = 0.0;
+    midY1 = 0.0;
+    sideX1 = 0.0;
+    sideY1 = 0.0;
+}
+
+int KeyFilterStage::slopeFromNormalized (float value) noexcept
+{
+    const double wide = static_cast<double> (value);
+
+    if (wide < 0.10000000149011612)
+        return 0;
+    if (wide < 0.20000000298023224)
+        return 1;
+    if (value < 0.3f)
+        return 2;
+    return 3;
+}
+
+void KeyFilterStage::applyLayout (Bank& stages, int slope, double hz, double rate) noexcept
+{
+    switch (slope)
+    {
+        case 0:
+            // "Off" still keeps DC and rumble out of the detector.
+            for (auto& stage : stages)
+                stage.setCutoffs (125.66370614359172, 163.36281798666926, rate);
+            break;
+
+        case 1:
+        {
+            // Four stages an octave apart, averaged: about 3 dB per octave below b.
+            const double midB = 1.02 * hz;
+            const double sideB = sideFactor * 1.02 * hz;
+            const double factors[stageCount] = { 0.25, 0.5, 1.0, 2.0 };
+
+            for (int i = 0; i < stageCount; ++i)
+                stages[static_cast<std::size_t> (i)].setCutoffs (twoPi * (factors[i] * midB),
+                                                            twoPi * (factors[i] * sideB),
+                                                            rate);
+            break;
+        }
+
+        case 2:
+            for (auto& stage : stages)
+                stage.setCutoffs (twoPi * hz, twoPi * (sideFactor * hz), rate);
+            break;
+
+        default:
+            // Two stages in series at 0.65 f land near -3 dB at f.
+            for (auto& stage : stages)
+                stage.setCutoffs (twoPi * (0.65 * hz), twoPi * (0.65 * sideFactor * hz), rate);
+            break;
+    }
+}
