@@ -46,7 +46,7 @@ public:
     void processCentre (double& a, double& b) noexcept;
 
     /** Push, then the centre tap and the odd taps: a half-band filter's only
-        non-zero coefficients. */
+        non-zero coefficients. N is a multiple of 4, so the centre tap is even. */
     void processHalfBand (double& a, double& b) noexcept;
 
     /** Empties the history to fillValue; coefficients are kept. */
