@@ -4,9 +4,12 @@
 # wrap the effect record and answer the host exactly as the plug-in intends.
 include(${CMAKE_CURRENT_LIST_DIR}/PatchFile.cmake)
 
-get_target_property(velmora_client_sources juce_audio_plugin_client_VST2 INTERFACE_SOURCES)
-list(FILTER velmora_client_sources INCLUDE REGEX "juce_audio_plugin_client_VST2\\.cpp$")
-get_filename_component(velmora_client_dir "${velmora_client_sources}" DIRECTORY)
+get_target_property(velmora_client_sources juce_audio_plugin_client_VST INTERFACE_SOURCES)
+set(velmora_client_original "${JUCE_MODULES_DIR}/juce_audio_plugin_client/juce_audio_plugin_client_VST2.cpp")
+if(NOT velmora_client_original IN_LIST velmora_client_sources)
+    message(FATAL_ERROR "JUCE's VST 2 client layer is not where it was expected")
+endif()
+set(velmora_client_dir "${JUCE_MODULES_DIR}/juce_audio_plugin_client")
 
 set(velmora_client_copy "${CMAKE_BINARY_DIR}/juce-vst2-client/juce_VST_Wrapper.cpp")
 velmora_patch_file("${velmora_client_dir}/VST/juce_VST_Wrapper.cpp" "${velmora_client_copy}"
@@ -28,4 +31,5 @@ velmora_patch_file("${velmora_client_dir}/VST/juce_VST_Wrapper.cpp" "${velmora_c
         return pluginEntryPoint (audioMaster);
     }")
 
-set_property(TARGET juce_audio_plugin_client_VST2 PROPERTY INTERFACE_SOURCES "${velmora_client_copy}")
+list(TRANSFORM velmora_client_sources REPLACE "^${velmora_client_original}$" "${velmora_client_copy}")
+set_property(TARGET juce_audio_plugin_client_VST PROPERTY INTERFACE_SOURCES "${velmora_client_sources}")

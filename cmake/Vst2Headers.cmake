@@ -14,6 +14,3 @@ velmora_patch_file("${VELMORA_FST_DIR}/fst.h" "${vst2_dir}/fst.h"
     "t_fstSpeakerProperties speakers[];" "t_fstSpeakerProperties speakers[8];")
 velmora_patch_file("${VELMORA_FST_DIR}/aeffect.h" "${vst2_dir}/aeffect.h")
 velmora_patch_file("${VELMORA_FST_DIR}/aeffectx.h" "${vst2_dir}/aeffectx.h")
-
-add_library(velmora_vst2_sdk INTERFACE)
-target_include_directories(velmora_vst2_sdk SYSTEM INTERFACE "${VELMORA_VST2_INCLUDE_DIR}")

@@ -1,0 +1,352 @@
+#include "CorvaneAudioProcessor.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace
+{
+    const float fullResetValues[numNamedParameters] = { 0.0f, 0.5f, 0.16f, 0.5f, 0.275f, 0.4174f, 0.497f, 0.5f, 0.0f,
+                                                        0.425f, 0.5f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f };
+
+    struct ProcessorTest : testing::Test
+    {
+        juce::ScopedJuceInitialiser_GUI gui;
+        CorvaneAudioProcessor processor;
+
+        juce::MemoryBlock state()
+        {
+            juce::MemoryBlock chunk;
+            processor.getStateInformation (chunk);
+            return chunk;
+        }
+
+        /** The document text inside the saved chunk. */
+        juce::String document()
+        {
+            const auto chunk = state();
+            return juce::String::fromUTF8 (static_cast<const char*> (chunk.getData()) + 8,
+                                           static_cast<int> (chunk.getSize()) - 10);
+        }
+
+        void restore (const juce::MemoryBlock& chunk)
+        {
+            processor.setStateInformation (chunk.getData(), static_cast<int> (chunk.getSize()));
+        }
+
+        const ProgramSlot& current() { return processor.getProgram (processor.getCurrentProgram()); }
+
+        void expectParametersMirrorTheCurrentSlot()
+        {
+            for (int i = 0; i < numNamedParameters; ++i)
+                EXPECT_EQ (processor.getParameter (i), current().values[i]) << "index " << i;
+        }
+    };
+
+    struct LatencyCounter : juce::AudioProcessorListener
+    {
+        int latencyChanges = 0;
+
+        void audioProcessorParameterChanged (juce::AudioProcessor*, int, float) override {}
+        void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails& details) override
+        {
+            latencyChanges += details.latencyChanged ? 1 : 0;
+        }
+    };
+}
+
+//==============================================================================
+TEST_F (ProcessorTest, StartsOnTheFullResetProgramWithNothingPublished)
+{
+    EXPECT_EQ (processor.getName(), "Velmora");
+    EXPECT_EQ (processor.getNumParameters(), 21);
+    EXPECT_EQ (processor.getCurrentProgram(), 0);
+    EXPECT_EQ (processor.getProgramName (0), "Full Reset");
+    EXPECT_EQ (processor.getProgramName (14), "Vocal Bus: Slow");
+
+    for (int i = 0; i < numNamedParameters; ++i)
+        EXPECT_EQ (processor.getParameter (i), fullResetValues[i]) << "index " << i;
+
+    EXPECT_EQ (processor.peakGainDb, -100.0);
+    EXPECT_EQ (processor.rmsGainDb, -100.0);
+    EXPECT_EQ (processor.currentGain, 1.0);
+    EXPECT_EQ (processor.getLatencySamples(), 0);
+}
+
+TEST_F (ProcessorTest, PlaceholdersOnlyTouchTheCurrentSlot)
+{
+    const auto before = state();
+    processor.setParameter (19, 0.7f);
+
+    EXPECT_EQ (processor.getParameter (19), 0.0f);
+    EXPECT_EQ (processor.getParameterName (19), "");
+    EXPECT_EQ (processor.getParameterText (19), "0.00");
+    EXPECT_EQ (current().values[19], 0.7f);
+    EXPECT_EQ (state(), before) << "placeholders are never saved";
+}
+
+TEST_F (ProcessorTest, IndicesOutsideTheTableAreIgnoredOrAnsweredWithDefaults)
+{
+    const auto before = state();
+    for (int index : { 21, 22, -1, std::numeric_limits<int>::min(), std::numeric_limits<int>::max() })
+    {
+        processor.setParameter (index, 0.9f);
+        EXPECT_EQ (processor.getParameter (index), 0.0f);
+        EXPECT_EQ (processor.getParameterName (index), "");
+    }
+    EXPECT_EQ (state(), before);
+}
+
+TEST_F (ProcessorTest, ValuesAreStoredUnclampedAndMirroredIntoTheSlot)
+{
+    processor.setParameter (ratioIndex, 0.25f);
+    processor.setParameter (thresholdIndex, 1.5f);
+
+    EXPECT_EQ (processor.getParameter (ratioIndex), 0.25f);
+    EXPECT_EQ (current().values[ratioIndex], 0.25f);
+    EXPECT_EQ (processor.getParameter (thresholdIndex), 1.5f);
+    EXPECT_EQ (processor.getParameterText (thresholdIndex), "-90.0 dB");
+}
+
+//==============================================================================
+TEST_F (ProcessorTest, EachParameterMovesTheEngineOnItsOwnScale)
+{
+    auto& e = *processor.engine;
+
+    processor.setParameter (thresholdIndex, 0.5f);
+    processor.setParameter (softKneeIndex, 0.25f);
+    EXPECT_DOUBLE_EQ (e.thresholdDb, -30.0);
+    EXPECT_DOUBLE_EQ (e.kneeDb, 5.0);
+    EXPECT_DOUBLE_EQ (e.detector.lowerKneeDb, -35.0);
+
+    processor.setParameter (peakCrestIndex, 0.25f);
+    EXPECT_DOUBLE_EQ (e.detector.crestDb, 3.0);
+
+    processor.setParameter (ratioIndex, 0.75f);
+    EXPECT_DOUBLE_EQ (e.ratioSlope, 0.25);
+    EXPECT_DOUBLE_EQ (e.detector.rmsSlopeMinusOne, -0.75);
+
+    processor.setParameter (attackIndex, 0.5f);
+    EXPECT_DOUBLE_EQ (e.attackMs, 62.50875);
+    processor.setParameter (releasePeakIndex, 0.5f);
+    EXPECT_DOUBLE_EQ (e.detector.releasePeakMs, 254.375);
+    processor.setParameter (releaseRmsIndex, 1.0f);
+    EXPECT_DOUBLE_EQ (e.detector.releaseRmsMs, 2000.0);
+
+    processor.setParameter (makeupIndex, 0.5f);
+    EXPECT_EQ (e.makeupGain, 1.0);
+    processor.setParameter (makeupIndex, 0.0f);
+    EXPECT_NEAR (20.0 * std::log10 (e.makeupGain), -60.0, 1e-9);
+    processor.setParameter (makeupIndex, 1.0f);
+    EXPECT_NEAR (20.0 * std::log10 (e.makeupGain), 18.0, 1e-9);
+
+    processor.setParameter (dryMixIndex, 0.0f);
+    EXPECT_EQ (e.dryGain, 0.0);
+    processor.setParameter (dryMixIndex, 0.5f);
+    EXPECT_NEAR (20.0 * std::log10 (e.dryGain), -30.0, 1e-5);
+    processor.setParameter (dryMixIndex, 1.0f);
+    EXPECT_EQ (e.dryGain, 1.0);
+
+    processor.setParameter (keyHpFrequencyIndex, 1.0f);
+    EXPECT_EQ (e.keyHpHz, 400.0);
+    processor.setParameter (keyHpFrequencyIndex, 0.0f);
+    EXPECT_NEAR (e.keyHpHz, 30.00008, 1e-4);
+
+    processor.setParameter (outGainIndex, 1.0f);
+    EXPECT_NEAR (20.0 * std::log10 (e.outputGain), 12.0, 1e-9);
+
+    processor.setParameter (keyStereoDiffIndex, 0.25f);
+    EXPECT_EQ (e.stereoDiff, 0.25);
+
+    processor.setParameter (keyHpSlopeIndex, 0.2f);
+    EXPECT_EQ (e.keySlope, 2);
+
+    processor.setParameter (peakRatioIndex, 0.5f);
+    EXPECT_TRUE (e.peakFollowsRatio);
+    processor.setParameter (peakRatioIndex, 0.49f);
+    EXPECT_FALSE (e.peakFollowsRatio);
+    EXPECT_EQ (e.detector.peakSlopeMinusOne, -1.0);
+
+    processor.setParameter (qualityIndex, 0.5f);
+    EXPECT_EQ (e.precise, 1);
+    processor.setParameter (qualityIndex, 0.51f);
+    EXPECT_EQ (e.precise, 0);
+}
+
+TEST_F (ProcessorTest, DeltaAndBypassSwitchEachOtherOffThroughTheParameterPath)
+{
+    processor.setParameter (bypassIndex, 1.0f);
+    processor.setParameter (deltaIndex, 1.0f);
+
+    EXPECT_EQ (processor.getParameter (bypassIndex), 0.0f);
+    EXPECT_EQ (current().values[bypassIndex], 0.0f);
+    EXPECT_TRUE (processor.engine->deltaOn);
+    EXPECT_FALSE (processor.engine->bypassOn);
+
+    processor.setParameter (bypassIndex, 0.9f);
+    EXPECT_EQ (processor.getParameter (deltaIndex), 0.0f);
+    EXPECT_TRUE (processor.engine->bypassOn);
+    EXPECT_FALSE (processor.engine->deltaOn);
+
+    processor.setParameter (deltaIndex, 0.5f);
+    EXPECT_FALSE (processor.engine->deltaOn);
+    EXPECT_EQ (processor.getParameter (bypassIndex), 0.9f);
+}
+
+//==============================================================================
+TEST_F (ProcessorTest, EditsStayInTheirSlotAcrossProgramChanges)
+{
+    processor.setCurrentProgram (7);
+    EXPECT_EQ (processor.getParameter (thresholdIndex), 0.438f);
+    processor.setParameter (thresholdIndex, 0.9f);
+    processor.setCurrentProgram (0);
+    EXPECT_EQ (processor.getParameter (thresholdIndex), 0.0f);
+    processor.setCurrentProgram (7);
+    EXPECT_EQ (processor.getParameter (thresholdIndex), 0.9f);
+    expectParametersMirrorTheCurrentSlot();
+}
+
+TEST_F (ProcessorTest, ProgramSelectionAppliesTheSlot)
+{
+    processor.setCurrentProgram (6);
+    EXPECT_EQ (processor.getParameter (meterScaleIndex), 0.5f);
+    EXPECT_EQ (processor.getParameter (dryMixIndex), 1.0f);
+    EXPECT_EQ (processor.engine->dryGain, 1.0);
+
+    processor.setCurrentProgram (4);
+    EXPECT_EQ (processor.getParameter (peakRatioIndex), 0.0f);
+    EXPECT_FALSE (processor.engine->peakFollowsRatio);
+    EXPECT_EQ (processor.getParameterText (keyHpSlopeIndex), "1.00");
+}
+
+TEST_F (ProcessorTest, BadProgramIndicesChangeNothingAndReadInvalid)
+{
+    processor.setCurrentProgram (3);
+    for (int index : { 15, -1, 1000 })
+    {
+        processor.setCurrentProgram (index);
+        EXPECT_EQ (processor.getCurrentProgram(), 3);
+        EXPECT_EQ (processor.getProgramName (index), "Invalid");
+        processor.changeProgramName (index, "nowhere");
+    }
+    for (int k = 0; k < CorvaneAudioProcessor::numPrograms; ++k)
+        EXPECT_NE (processor.getProgramName (k), "nowhere");
+}
+
+TEST_F (ProcessorTest, RenamingTouchesOneSlotAndIsSaved)
+{
+    processor.changeProgramName (3, "My Master");
+
+    EXPECT_EQ (processor.getProgramName (3), "My Master");
+    EXPECT_EQ (processor.getProgramName (2), "Mastering - Tight");
+    EXPECT_EQ (processor.getCurrentProgram(), 0);
+    EXPECT_TRUE (document().contains ("programname=\"My Master\""));
+}
+
+TEST_F (ProcessorTest, ASlotWithDeltaAndBypassBothOnSelectsDeltaOnly)
+{
+    processor.setCurrentProgram (5);
+    processor.setParameter (deltaIndex, 1.0f);
+
+    // Hand-edit the saved slot so both switches are on, as a foreign tool might.
+    const auto edited = document().replace ("programname=\"Mastering: Butter\" threshold=\"0.324999988\" peakcrest=\"0.5\" softknee=\"1\" "
+                                 "ratio=\"0.5\" attack=\"0.272000015\" releasepeak=\"0.335000008\" releaserms=\"0.628000021\" "
+                                 "makeup=\"0.610000014\" drymix=\"0\" keyhpfrequency=\"0.819000006\" outgain=\"0.5\" "
+                                 "keystereodiff=\"0\" keyhpslope=\"0.333000004\" delta=\"1\" bypass=\"0\"",
+                                 "programname=\"Mastering: Butter\" delta=\"1\" bypass=\"1\"");
+    ASSERT_TRUE (edited.contains ("delta=\"1\" bypass=\"1\""));
+
+    juce::MemoryBlock chunk;
+    PresetChunk::wrap (edited, chunk);
+    restore (chunk);
+
+    EXPECT_EQ (processor.getCurrentProgram(), 5);
+    EXPECT_EQ (processor.getParameter (deltaIndex), 1.0f);
+    EXPECT_EQ (processor.getParameter (bypassIndex), 0.0f);
+    EXPECT_EQ (current().values[bypassIndex], 0.0f);
+    EXPECT_TRUE (processor.engine->deltaOn);
+    EXPECT_FALSE (processor.engine->bypassOn);
+}
+
+//==============================================================================
+TEST_F (ProcessorTest, SavedStateRightAfterConstructionIsTheFactoryBank)
+{
+    const auto text = document();
+
+    EXPECT_TRUE (text.startsWith ("<VelmoraPreset currentprogram=\"0\" version=\"1\"><programs><program programname=\"Full Reset\" threshold=\"0\" peakcrest=\"0.5\" softknee=\"0.159999996\""));
+    EXPECT_TRUE (text.contains ("<program programname=\"Vocal Bus: Slow\" threshold=\"0.497000009\""));
+}
+
+TEST_F (ProcessorTest, RestoringASavedStateReproducesEveryValueInAnotherInstance)
+{
+    processor.setCurrentProgram (9);
+    processor.setParameter (attackIndex, 0.123456f);
+    processor.changeProgramName (2, "Renamed");
+    processor.setParameter (meterScaleIndex, 0.8f);
+    const auto saved = state();
+
+    CorvaneAudioProcessor other;
+    other.setStateInformation (saved.getData(), static_cast<int> (saved.getSize()));
+
+    EXPECT_EQ (other.getCurrentProgram(), 9);
+    EXPECT_EQ (other.getProgramName (2), "Renamed");
+    for (int i = 0; i < numNamedParameters; ++i)
+        EXPECT_EQ (other.getParameter (i), processor.getParameter (i)) << "index " << i;
+
+    juce::MemoryBlock again;
+    other.getStateInformation (again);
+    EXPECT_EQ (again, saved);
+}
+
+TEST_F (ProcessorTest, AnUnreadableStateReselectsTheCurrentProgram)
+{
+    processor.setCurrentProgram (2);
+    processor.setParameter (ratioIndex, 0.9f);
+    const auto before = state();
+
+    const char fourBytes[] = { 0x56, 0x43, 0x32, 0x21 };
+    processor.setStateInformation (fourBytes, 4);
+    processor.setStateInformation (nullptr, 0);
+
+    EXPECT_EQ (state(), before);
+    EXPECT_EQ (processor.getParameter (ratioIndex), 0.9f);
+    expectParametersMirrorTheCurrentSlot();
+}
+
+TEST_F (ProcessorTest, ARestoredProgramIndexOutsideTheBankKeepsTheCurrentOne)
+{
+    processor.setCurrentProgram (4);
+    juce::MemoryBlock chunk;
+    PresetChunk::wrap ("<VelmoraPreset currentprogram=\"15\"/>", chunk);
+    restore (chunk);
+
+    EXPECT_EQ (processor.getCurrentProgram(), 4);
+    expectParametersMirrorTheCurrentSlot();
+}
+
+//==============================================================================
+TEST_F (ProcessorTest, LatencyFollowsTheRateAndIsAnnouncedOnlyWhenItChanges)
+{
+    LatencyCounter counter;
+    processor.addListener (&counter);
+
+    processor.setRateAndBufferSizeDetails (44100.0, 512);
+    processor.prepareToPlay (44100.0, 512);
+    EXPECT_EQ (processor.getLatencySamples(), 184);
+    EXPECT_EQ (counter.latencyChanges, 1);
+
+    processor.prepareToPlay (44100.0, 512);
+    EXPECT_EQ (counter.latencyChanges, 1);
+
+    processor.prepareToPlay (88200.0, 512);
+    EXPECT_EQ (processor.getLatencySamples(), 8);
+    processor.prepareToPlay (96000.0, 512);
+    EXPECT_EQ (processor.getLatencySamples(), 8);
+    EXPECT_EQ (counter.latencyChanges, 2);
+
+    processor.prepareToPlay (80000.0, 512);
+    EXPECT_EQ (processor.getLatencySamples(), 184);
+    EXPECT_EQ (processor.engine->processRate, 160000.0);
+
+    processor.removeListener (&counter);
+}
