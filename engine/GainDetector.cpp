@@ -62,43 +62,64 @@ void GainDetector::setReleaseRms (double ms) noexcept
     rmsReleaseCoef2 = timeCoef (4.0 * ms);
 }
 
-double GainDetector::evaluate (double a, double b, double c) noexcept
+GainDetector::Envelopes GainDetector::loadEnvelopes() const noexcept
+{
+    return { previousGain, averageLevel2Db, peakEnvDb, rmsEnvDb1, rmsEnvDb2, peakGainDb, rmsGainDb };
+}
+
+void GainDetector::storeEnvelopes (const Envelopes& s) noexcept
+{
+    previousGain = s.previousGain;
+    averageLevel2Db = s.averageLevel2Db;
+    peakEnvDb = s.peakEnvDb;
+    rmsEnvDb1 = s.rmsEnvDb1;
+    rmsEnvDb2 = s.rmsEnvDb2;
+    peakGainDb = s.peakGainDb;
+    rmsGainDb = s.rmsGainDb;
+}
+
+[[gnu::always_inline]] inline double GainDetector::step (Envelopes& s, double a, double b, double c) const noexcept
 {
     // Signed choice of the larger key value, then sensing through the previous gain:
-    // the detector listens to (roughly) the compressor's own output.
+    // the detector listens to (roughly) the compressor's own output. Halving m first
+    // gives the same bits as halving the product and keeps a multiply off the loop.
     const double m = b > a ? b : a;
-    double e = std::abs (m * previousGain * 0.5 + m * 0.5);
+    const double halfM = m * 0.5;
+    double e = std::abs (halfM * s.previousGain + halfM);
     if (e < sensingFloor)
         e = sensingFloor;
     const double levelDb = std::log (e) * dbPerNeper;
 
-    averageLevel2Db = (averageLevel2Db - 2.0 * levelDb) * levelCoef + 2.0 * levelDb;
+    s.averageLevel2Db = (s.averageLevel2Db - 2.0 * levelDb) * levelCoef + 2.0 * levelDb;
 
     const double peakOver = levelDb - crestDb - lowerKneeDb - kneeDb;
     const double peakTarget = c + knee (peakOver, kneeDb) * peakSlopeMinusOne;
-    const double peakCoef = peakTarget > peakEnvDb ? peakReleaseCoef : peakAttackCoef;
-    peakEnvDb = peakTarget + (peakEnvDb - peakTarget) * peakCoef;
+    const double peakCoef = peakTarget > s.peakEnvDb ? peakReleaseCoef : peakAttackCoef;
+    s.peakEnvDb = peakTarget + (s.peakEnvDb - peakTarget) * peakCoef;
 
-    const double rmsOver = averageLevel2Db * 0.5 - lowerKneeDb - kneeDb;
+    const double rmsOver = s.averageLevel2Db * 0.5 - lowerKneeDb - kneeDb;
     const double rmsTarget = c + knee (rmsOver, kneeDb) * rmsSlopeMinusOne;
 
     // The fast envelope alone decides between attack and release for both.
-    if (rmsTarget > rmsEnvDb1)
-    {
-        rmsEnvDb1 = rmsTarget + (rmsEnvDb1 - rmsTarget) * rmsReleaseCoef1;
-        rmsEnvDb2 = rmsTarget + (rmsEnvDb2 - rmsTarget) * rmsReleaseCoef2;
-    }
-    else
-    {
-        rmsEnvDb1 = rmsTarget + (rmsEnvDb1 - rmsTarget) * rmsAttackCoef1;
-        rmsEnvDb2 = rmsTarget + (rmsEnvDb2 - rmsTarget) * rmsAttackCoef2;
-    }
+    const bool rmsReleasing = rmsTarget > s.rmsEnvDb1;
+    const double rmsCoef1 = rmsReleasing ? rmsReleaseCoef1 : rmsAttackCoef1;
+    const double rmsCoef2 = rmsReleasing ? rmsReleaseCoef2 : rmsAttackCoef2;
+    s.rmsEnvDb1 = rmsTarget + (s.rmsEnvDb1 - rmsTarget) * rmsCoef1;
+    s.rmsEnvDb2 = rmsTarget + (s.rmsEnvDb2 - rmsTarget) * rmsCoef2;
 
-    rmsGainDb = std::min (rmsEnvDb1, rmsEnvDb2);
-    peakGainDb = peakEnvDb;
+    s.rmsGainDb = std::min (s.rmsEnvDb1, s.rmsEnvDb2);
+    s.peakGainDb = s.peakEnvDb;
 
-    const double gain = std::exp (std::min (peakGainDb, rmsGainDb) * nepersPerDb);
-    previousGain = gain;
+    const double gain = std::exp (std::min (s.peakGainDb, s.rmsGainDb) * nepersPerDb);
+    s.previousGain = gain;
+    return gain;
+}
+
+double GainDetector::evaluate (double a, double b, double c) noexcept
+{
+    Envelopes s = loadEnvelopes();
+    const double gain = step (s, a, b, c);
+    storeEnvelopes (s);
     return gain;
 }
 
@@ -112,8 +133,10 @@ double GainDetector::detectEco (double k1, double k2, double n) noexcept
     double u1b = 0.0;
     keyUp2.processOdd (u1a, u1b);
 
-    const double g0 = evaluate (u0a, u0b, n);
-    const double g1 = evaluate (u1a, u1b, n);
+    Envelopes s = loadEnvelopes();
+    const double g0 = step (s, u0a, u0b, n);
+    const double g1 = step (s, u1a, u1b, n);
+    storeEnvelopes (s);
 
     double gain = g0;
     double unused = g0;
@@ -130,9 +153,11 @@ double GainDetector::detectPrecise (double k1, double k2, double n) noexcept
     for (int p = 0; p < 4; ++p)
         keyUp4.processPhase (p, ua[p], ub[p]);
 
+    Envelopes s = loadEnvelopes();
     double g[4];
     for (int p = 0; p < 4; ++p)
-        g[p] = evaluate (ua[p], ub[p], n);
+        g[p] = step (s, ua[p], ub[p], n);
+    storeEnvelopes (s);
 
     double gain = g[0];
     double unused = g[0];

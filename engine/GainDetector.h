@@ -92,4 +92,22 @@ public:
     StereoFir gainDown2;  // history of ones: a reset detector returns unity gain
     StereoFir keyUp4;
     StereoFir gainDown4;
+
+private:
+    /** The evolving values of the gain computer, copied into locals for the steps of a
+        frame so the feedback loop runs in registers rather than through memory. */
+    struct Envelopes
+    {
+        double previousGain;
+        double averageLevel2Db;
+        double peakEnvDb;
+        double rmsEnvDb1;
+        double rmsEnvDb2;
+        double peakGainDb;
+        double rmsGainDb;
+    };
+
+    Envelopes loadEnvelopes() const noexcept;
+    void storeEnvelopes (const Envelopes& s) noexcept;
+    double step (Envelopes& s, double a, double b, double c) const noexcept;
 };
