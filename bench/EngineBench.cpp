@@ -1,0 +1,148 @@
+#include "CompressorEngine.h"
+#include "FilterTables.h"
+#include "StereoFir.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+namespace
+{
+constexpr int blockFrames = 4096;
+
+/** Music-like input: two sines and some noise around -6 dBFS, different per channel. */
+std::vector<double> makeInput (double rate)
+{
+    std::mt19937 rng (1);
+    std::normal_distribution<double> noise (0.0, 0.05);
+    std::vector<double> frames (2 * blockFrames);
+
+    for (int i = 0; i < blockFrames; ++i)
+    {
+        const double t = i / rate;
+        frames[2 * static_cast<size_t> (i)] = 0.4 * std::sin (2.0 * M_PI * 110.0 * t) + 0.1 * std::sin (2.0 * M_PI * 3300.0 * t) + noise (rng);
+        frames[2 * static_cast<size_t> (i) + 1] = 0.35 * std::sin (2.0 * M_PI * 165.0 * t) + 0.1 * std::sin (2.0 * M_PI * 2100.0 * t) + noise (rng);
+    }
+
+    return frames;
+}
+
+/** An engine compressing a few dB, as a mix bus would. */
+void configure (CompressorEngine& engine, double rate, int precise)
+{
+    engine.setSampleRate (rate);
+    engine.setQuality (precise);
+    engine.thresholdDb = -24.0;
+    engine.kneeDb = 6.0;
+    engine.ratioSlope = 0.4;
+    engine.peakFollowsRatio = false;
+    engine.updateCurve();
+    engine.detector.crestDb = 6.0;
+    engine.setAttack (10.0);
+    engine.setReleasePeak (100.0);
+    engine.detector.setReleaseRms (200.0);
+    engine.keyHpHz = 80.0;
+    engine.setKeySlope (0.2f);
+    engine.stereoDiff = 0.3;
+    engine.makeupGain = 1.5;
+    engine.dryGain = 0.0;
+    engine.outputGain = 1.0;
+    engine.reset();
+}
+
+void engineFrames (benchmark::State& state, double rate, int precise)
+{
+    CompressorEngine engine;
+    configure (engine, rate, precise);
+    const auto input = makeInput (rate);
+    const bool oversampled = CompressorEngine::usesOversampling (rate);
+    double gain = 1.0;
+    double peakDb = 0.0;
+    double rmsDb = 0.0;
+
+    for (auto _ : state)
+    {
+        for (int i = 0; i < blockFrames; ++i)
+        {
+            double left = input[2 * static_cast<size_t> (i)];
+            double right = input[2 * static_cast<size_t> (i) + 1];
+
+            if (oversampled)
+                engine.processOversampled (left, right, gain, peakDb, rmsDb);
+            else
+                engine.processPlain (left, right, gain, peakDb, rmsDb);
+
+            benchmark::DoNotOptimize (left);
+            benchmark::DoNotOptimize (right);
+        }
+    }
+
+    state.SetItemsProcessed (state.iterations() * blockFrames);
+    // Seconds per host frame, printed with an SI prefix (n = nanoseconds).
+    state.counters["per_frame"] = benchmark::Counter (static_cast<double> (blockFrames),
+                                                      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void EcoAt44100 (benchmark::State& state) { engineFrames (state, 44100.0, 0); }
+void PreciseAt44100 (benchmark::State& state) { engineFrames (state, 44100.0, 1); }
+void EcoAt96000 (benchmark::State& state) { engineFrames (state, 96000.0, 0); }
+void PreciseAt96000 (benchmark::State& state) { engineFrames (state, 96000.0, 1); }
+
+/** The half-band evaluation against the plain loop it replaces. */
+void HalfBandEvaluation (benchmark::State& state)
+{
+    const auto taps = FilterTables::designHalfBand();
+    StereoFir fir (FilterTables::halfBandLength, taps.data(), 0.0);
+    double x = 0.25;
+
+    for (auto _ : state)
+    {
+        double a = x;
+        double b = -x;
+        fir.processHalfBand (a, b);
+        benchmark::DoNotOptimize (a);
+        benchmark::DoNotOptimize (b);
+        x = -x;
+    }
+}
+
+void HalfBandPlainLoop (benchmark::State& state)
+{
+    const auto taps = FilterTables::designHalfBand();
+    const int n = FilterTables::halfBandLength;
+    std::vector<double> left (static_cast<size_t> (n)), right (static_cast<size_t> (n));
+    int newest = 0;
+    double x = 0.25;
+
+    for (auto _ : state)
+    {
+        newest = newest == 0 ? n - 1 : newest - 1;
+        left[static_cast<size_t> (newest)] = x;
+        right[static_cast<size_t> (newest)] = -x;
+        double a = 0.0;
+        double b = 0.0;
+
+        for (int k = 0; k < n; ++k)
+        {
+            const auto slot = static_cast<size_t> ((newest + k) % n);
+            a += taps[static_cast<size_t> (k)] * left[slot];
+            b += taps[static_cast<size_t> (k)] * right[slot];
+        }
+
+        benchmark::DoNotOptimize (a);
+        benchmark::DoNotOptimize (b);
+        x = -x;
+    }
+}
+} // namespace
+
+BENCHMARK (EcoAt44100);
+BENCHMARK (PreciseAt44100);
+BENCHMARK (EcoAt96000);
+BENCHMARK (PreciseAt96000);
+BENCHMARK (HalfBandEvaluation);
+BENCHMARK (HalfBandPlainLoop);
+
+BENCHMARK_MAIN();
