@@ -173,14 +173,18 @@ void CompressorEngine::processOversampled (double& left, double& right, double& 
     const double n = nextNoise();
 
     // Zero-stuffed 2x interpolation: the doubled input makes up for the stuffed zero.
+    // Each long half-band sum is placed right after a detection stage it does not depend
+    // on, so the processor can work on it while the detector's feedback loop (log, exp,
+    // envelopes) waits on its own latency. Every filter still sees its own operations in
+    // the same order, so the results are unchanged.
     double l0 = 2.0 * left;
     double r0 = 2.0 * right;
     upsampler.processCentre (l0, r0);
+    detectStage (r0, l0, gain, n);
+
     double l1 = 0.0;
     double r1 = 0.0;
     upsampler.processHalfBand (l1, r1);
-
-    detectStage (r0, l0, gain, n);
     detectStage (r1, l1, gain, n);
 
     downsampler.processHalfBand (l0, r0);

@@ -1,6 +1,7 @@
 #include "StereoFir.h"
 
 #include <emmintrin.h>
+#include <immintrin.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -64,6 +65,77 @@ inline void writeLanes (__m128d sum, double& a, double& b) noexcept
     a = out[0];
     b = out[1];
 }
+
+// Wider instructions only behind a run-time check: the plug-in must run on any x86-64.
+const bool hasAvx = __builtin_cpu_supports ("avx");
+
+/** Short sums stay inline in SSE2: the call into the AVX kernels costs more than the
+    wider steps save below a few dozen taps. */
+inline bool useAvx (int count) noexcept
+{
+    return hasAvx && count >= 64;
+}
+
+/** Both lanes of sum c[k] * x[k], k < count, two frames per 256-bit step; eight
+    partial sums (k mod 8) combined pairwise. */
+__attribute__ ((target ("avx"))) __m128d laneDotAvx (const double* coefs, const double* frames, int count) noexcept
+{
+    __m256d s0 = _mm256_setzero_pd();
+    __m256d s1 = _mm256_setzero_pd();
+    __m256d s2 = _mm256_setzero_pd();
+    __m256d s3 = _mm256_setzero_pd();
+    int k = 0;
+
+    for (; k + 8 <= count; k += 8)
+    {
+        s0 = _mm256_add_pd (s0, _mm256_mul_pd (_mm256_load_pd (coefs + 2 * k), _mm256_loadu_pd (frames + 2 * k)));
+        s1 = _mm256_add_pd (s1, _mm256_mul_pd (_mm256_load_pd (coefs + 2 * k + 4), _mm256_loadu_pd (frames + 2 * k + 4)));
+        s2 = _mm256_add_pd (s2, _mm256_mul_pd (_mm256_load_pd (coefs + 2 * k + 8), _mm256_loadu_pd (frames + 2 * k + 8)));
+        s3 = _mm256_add_pd (s3, _mm256_mul_pd (_mm256_load_pd (coefs + 2 * k + 12), _mm256_loadu_pd (frames + 2 * k + 12)));
+    }
+
+    const __m256d s = _mm256_add_pd (_mm256_add_pd (s0, s1), _mm256_add_pd (s2, s3));
+    __m128d sum = _mm_add_pd (_mm256_castpd256_pd128 (s), _mm256_extractf128_pd (s, 1));
+
+    for (; k < count; ++k)
+        sum = _mm_add_pd (sum, _mm_mul_pd (_mm_load_pd (coefs + 2 * k), _mm_load_pd (frames + 2 * k)));
+
+    return sum;
+}
+
+/** Frames p[0] and p[2] in one register. */
+__attribute__ ((target ("avx"))) inline __m256d framePair (const double* p) noexcept
+{
+    return _mm256_insertf128_pd (_mm256_castpd128_pd256 (_mm_load_pd (p)), _mm_load_pd (p + 4), 1);
+}
+
+/** Both lanes of sum packed[i] * x[first + 2 i], i < count: every other frame, with the
+    coefficients packed contiguously. Two taps per 256-bit step. */
+__attribute__ ((target ("avx"))) __m128d laneDotStrideTwoAvx (const double* packed, const double* frames, int first, int count) noexcept
+{
+    const double* x = frames + 2 * first;
+    __m256d s0 = _mm256_setzero_pd();
+    __m256d s1 = _mm256_setzero_pd();
+    __m256d s2 = _mm256_setzero_pd();
+    __m256d s3 = _mm256_setzero_pd();
+    int i = 0;
+
+    for (; i + 8 <= count; i += 8)
+    {
+        s0 = _mm256_add_pd (s0, _mm256_mul_pd (_mm256_load_pd (packed + 2 * i), framePair (x + 4 * i)));
+        s1 = _mm256_add_pd (s1, _mm256_mul_pd (_mm256_load_pd (packed + 2 * i + 4), framePair (x + 4 * i + 8)));
+        s2 = _mm256_add_pd (s2, _mm256_mul_pd (_mm256_load_pd (packed + 2 * i + 8), framePair (x + 4 * i + 16)));
+        s3 = _mm256_add_pd (s3, _mm256_mul_pd (_mm256_load_pd (packed + 2 * i + 12), framePair (x + 4 * i + 24)));
+    }
+
+    const __m256d s = _mm256_add_pd (_mm256_add_pd (s0, s1), _mm256_add_pd (s2, s3));
+    __m128d sum = _mm_add_pd (_mm256_castpd256_pd128 (s), _mm256_extractf128_pd (s, 1));
+
+    for (; i < count; ++i)
+        sum = _mm_add_pd (sum, _mm_mul_pd (_mm_load_pd (packed + 2 * i), _mm_load_pd (x + 4 * i)));
+
+    return sum;
+}
 } // namespace
 
 StereoFir::StereoFir (int taps, const double* coefs, double fill)
@@ -73,12 +145,18 @@ StereoFir::StereoFir (int taps, const double* coefs, double fill)
       fillValue (fill),
       laneCoefs (allocateAligned (2 * static_cast<std::size_t> (taps))),
       history (allocateAligned (4 * static_cast<std::size_t> (taps))),
-      writeIndex (0)
+      writeIndex (0),
+      strideTwoCoefs (allocateAligned (2 * static_cast<std::size_t> (taps)))
 {
     for (int k = 0; k < tapCount; ++k)
     {
         laneCoefs[static_cast<std::size_t> (2 * k)] = coefs[k];
         laneCoefs[static_cast<std::size_t> (2 * k + 1)] = coefs[k];
+
+        // Even taps first, then odd ones.
+        const int slot = k % 2 == 0 ? k / 2 : (tapCount + 1) / 2 + k / 2;
+        strideTwoCoefs[static_cast<std::size_t> (2 * slot)] = coefs[k];
+        strideTwoCoefs[static_cast<std::size_t> (2 * slot + 1)] = coefs[k];
     }
 
     reset();
@@ -86,13 +164,12 @@ StereoFir::StereoFir (int taps, const double* coefs, double fill)
 
 void StereoFir::store (double a, double b) noexcept
 {
+    // One 16-byte store per copy: the sums read the frame back with 16-byte loads at
+    // once, and those only forward from a store of the same width.
+    const __m128d frame = _mm_set_pd (b, a);
     double* h = history.get();
-    const int i = 2 * writeIndex;
-    const int j = 2 * (writeIndex + tapCount);
-    h[i] = a;
-    h[i + 1] = b;
-    h[j] = a;
-    h[j + 1] = b;
+    _mm_store_pd (h + 2 * writeIndex, frame);
+    _mm_store_pd (h + 2 * (writeIndex + tapCount), frame);
 }
 
 void StereoFir::advance() noexcept
@@ -106,24 +183,43 @@ void StereoFir::push (double a, double b) noexcept
     advance();
 }
 
+__m128d StereoFir::evenSum() const noexcept
+{
+    const double* frames = history.get() + 2 * writeIndex;
+    const int count = (tapCount + 1) / 2;
+    return useAvx (count) ? laneDotStrideTwoAvx (strideTwoCoefs.get(), frames, 0, count)
+                  : laneDot<2> (laneCoefs.get(), frames, 0, count);
+}
+
+__m128d StereoFir::oddSum() const noexcept
+{
+    const double* frames = history.get() + 2 * writeIndex;
+    const int count = tapCount / 2;
+    return useAvx (count) ? laneDotStrideTwoAvx (strideTwoCoefs.get() + 2 * ((tapCount + 1) / 2), frames, 1, count)
+                  : laneDot<2> (laneCoefs.get(), frames, 1, count);
+}
+
 void StereoFir::processFull (double& a, double& b) noexcept
 {
     store (a, b);
-    writeLanes (laneDot<1> (laneCoefs.get(), history.get() + 2 * writeIndex, 0, tapCount), a, b);
+    const double* frames = history.get() + 2 * writeIndex;
+    writeLanes (useAvx (tapCount) ? laneDotAvx (laneCoefs.get(), frames, tapCount)
+                       : laneDot<1> (laneCoefs.get(), frames, 0, tapCount),
+                a, b);
     advance();
 }
 
 void StereoFir::processEven (double& a, double& b) noexcept
 {
     store (a, b);
-    writeLanes (laneDot<2> (laneCoefs.get(), history.get() + 2 * writeIndex, 0, (tapCount + 1) / 2), a, b);
+    writeLanes (evenSum(), a, b);
     advance();
 }
 
 void StereoFir::processOdd (double& a, double& b) noexcept
 {
     store (a, b);
-    writeLanes (laneDot<2> (laneCoefs.get(), history.get() + 2 * writeIndex, 1, tapCount / 2), a, b);
+    writeLanes (oddSum(), a, b);
     advance();
 }
 
@@ -149,8 +245,7 @@ void StereoFir::processHalfBand (double& a, double& b) noexcept
     store (a, b);
     const double* frames = history.get() + 2 * writeIndex;
     const __m128d centre = _mm_mul_pd (_mm_loadu_pd (centreCoef), _mm_load_pd (frames + 2 * centreIndex));
-    const __m128d odd = laneDot<2> (laneCoefs.get(), frames, 1, tapCount / 2);
-    writeLanes (_mm_add_pd (centre, odd), a, b);
+    writeLanes (_mm_add_pd (centre, oddSum()), a, b);
     advance();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <emmintrin.h>
+
 #include <cstdlib>
 #include <memory>
 
@@ -61,6 +63,12 @@ public:
     int writeIndex;
 
 private:
+    // The even and then the odd coefficients, each once per lane: the stride-2 sums read
+    // two taps per 32-byte load on processors with AVX.
+    AlignedBuffer strideTwoCoefs;
+
+    __m128d evenSum() const noexcept;
+    __m128d oddSum() const noexcept;
     void store (double a, double b) noexcept;
     void advance() noexcept;
 };
