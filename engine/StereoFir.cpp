@@ -66,16 +66,6 @@ inline void writeLanes (__m128d sum, double& a, double& b) noexcept
     b = out[1];
 }
 
-// Wider instructions only behind a run-time check: the plug-in must run on any x86-64.
-const bool hasAvx = __builtin_cpu_supports ("avx");
-
-/** Short sums stay inline in SSE2: the call into the AVX kernels costs more than the
-    wider steps save below a few dozen taps. */
-inline bool useAvx (int count) noexcept
-{
-    return hasAvx && count >= 64;
-}
-
 /** Both lanes of sum c[k] * x[k], k < count, two frames per 256-bit step; eight
     partial sums (k mod 8) combined pairwise. */
 __attribute__ ((target ("avx"))) __m128d laneDotAvx (const double* coefs, const double* frames, int count) noexcept
@@ -138,6 +128,9 @@ __attribute__ ((target ("avx"))) __m128d laneDotStrideTwoAvx (const double* pack
 }
 } // namespace
 
+// Wider instructions only behind a run-time check: the plug-in must run on any x86-64.
+bool StereoFir::avxKernels = __builtin_cpu_supports ("avx");
+
 StereoFir::StereoFir (int taps, const double* coefs, double fill)
     : tapCount (taps),
       centreIndex (taps / 2),
@@ -187,7 +180,7 @@ __m128d StereoFir::evenSum() const noexcept
 {
     const double* frames = history.get() + 2 * writeIndex;
     const int count = (tapCount + 1) / 2;
-    return useAvx (count) ? laneDotStrideTwoAvx (strideTwoCoefs.get(), frames, 0, count)
+    return avxKernels ? laneDotStrideTwoAvx (strideTwoCoefs.get(), frames, 0, count)
                   : laneDot<2> (laneCoefs.get(), frames, 0, count);
 }
 
@@ -195,7 +188,7 @@ __m128d StereoFir::oddSum() const noexcept
 {
     const double* frames = history.get() + 2 * writeIndex;
     const int count = tapCount / 2;
-    return useAvx (count) ? laneDotStrideTwoAvx (strideTwoCoefs.get() + 2 * ((tapCount + 1) / 2), frames, 1, count)
+    return avxKernels ? laneDotStrideTwoAvx (strideTwoCoefs.get() + 2 * ((tapCount + 1) / 2), frames, 1, count)
                   : laneDot<2> (laneCoefs.get(), frames, 1, count);
 }
 
@@ -203,7 +196,7 @@ void StereoFir::processFull (double& a, double& b) noexcept
 {
     store (a, b);
     const double* frames = history.get() + 2 * writeIndex;
-    writeLanes (useAvx (tapCount) ? laneDotAvx (laneCoefs.get(), frames, tapCount)
+    writeLanes (avxKernels ? laneDotAvx (laneCoefs.get(), frames, tapCount)
                        : laneDot<1> (laneCoefs.get(), frames, 0, tapCount),
                 a, b);
     advance();

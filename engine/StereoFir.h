@@ -54,6 +54,10 @@ public:
     /** Empties the history to fillValue; coefficients are kept. */
     void reset() noexcept;
 
+    /** Whether the sums use the AVX kernels: true when the processor has AVX. Tests
+        clear it to check the SSE2 kernels; nothing else writes it. */
+    static bool avxKernels;
+
     int tapCount;
     int centreIndex;
     double centreCoef[2];

@@ -56,9 +56,8 @@ std::vector<double> randomCoefs (int n, std::mt19937& rng)
 }
 
 enum class Operation { push, full, even, odd, phase, centre, halfBand, count };
-} // namespace
 
-TEST (StereoFir, EvaluationsMatchANaiveShiftRegister)
+void expectNaiveAgreement()
 {
     std::mt19937 rng (7);
     std::uniform_real_distribution<double> signal (-1.0, 1.0);
@@ -104,6 +103,20 @@ TEST (StereoFir, EvaluationsMatchANaiveShiftRegister)
             ASSERT_NEAR (outB, expected.second, 1e-12) << "step " << step;
         }
     }
+}
+} // namespace
+
+TEST (StereoFir, EvaluationsMatchANaiveShiftRegister)
+{
+    expectNaiveAgreement();
+}
+
+TEST (StereoFir, PlainKernelsMatchANaiveShiftRegisterToo)
+{
+    const bool wide = StereoFir::avxKernels;
+    StereoFir::avxKernels = false;
+    expectNaiveAgreement();
+    StereoFir::avxKernels = wide;
 }
 
 TEST (StereoFir, ImpulseThroughFullEvaluationReproducesTheTaps)
