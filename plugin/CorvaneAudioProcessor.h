@@ -19,6 +19,14 @@ public:
     CorvaneAudioProcessor();
     ~CorvaneAudioProcessor() override;
 
+    // The index-based parameter interface is deprecated in the framework but is the
+    // interface this plug-in is built on; the one place its warnings are silenced.
+    JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
+    using juce::AudioProcessor::getParameterName;
+    using juce::AudioProcessor::getParameterText;
+    JUCE_END_IGNORE_WARNINGS_GCC_LIKE
+    using juce::AudioProcessor::processBlock;
+
     const juce::String getName() const override;
 
     void prepareToPlay (double sampleRate, int estimatedSamplesPerBlock) override;

@@ -4,11 +4,17 @@
 // capability (a host would route its own bypass to an opcode this plug-in never acts
 // on), sound is produced in stop, and the pins are named "1" and "2".
 
-#include <pluginterfaces/vst2.x/aeffectx.h>
-
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+
+// The same namespace as the framework's client layer, so both sides share one type.
+namespace Vst2
+{
+#include <pluginterfaces/vst2.x/aeffectx.h>
+}
+
+using namespace Vst2;
 
 extern "C" AEffect* juceVstPluginMain (audioMasterCallback audioMaster);
 
