@@ -100,7 +100,8 @@ __attribute__ ((target ("avx"))) inline __m256d framePair (const double* p) noex
 }
 
 /** Both lanes of sum packed[i] * x[first + 2 i], i < count: every other frame, with the
-    coefficients packed contiguously. Two taps per 256-bit step. */
+    coefficients packed contiguously. Two taps per 256-bit step; the odd block of the
+    packed taps need not be 32-byte aligned. */
 __attribute__ ((target ("avx"))) __m128d laneDotStrideTwoAvx (const double* packed, const double* frames, int first, int count) noexcept
 {
     const double* x = frames + 2 * first;
@@ -112,10 +113,10 @@ __attribute__ ((target ("avx"))) __m128d laneDotStrideTwoAvx (const double* pack
 
     for (; i + 8 <= count; i += 8)
     {
-        s0 = _mm256_add_pd (s0, _mm256_mul_pd (_mm256_load_pd (packed + 2 * i), framePair (x + 4 * i)));
-        s1 = _mm256_add_pd (s1, _mm256_mul_pd (_mm256_load_pd (packed + 2 * i + 4), framePair (x + 4 * i + 8)));
-        s2 = _mm256_add_pd (s2, _mm256_mul_pd (_mm256_load_pd (packed + 2 * i + 8), framePair (x + 4 * i + 16)));
-        s3 = _mm256_add_pd (s3, _mm256_mul_pd (_mm256_load_pd (packed + 2 * i + 12), framePair (x + 4 * i + 24)));
+        s0 = _mm256_add_pd (s0, _mm256_mul_pd (_mm256_loadu_pd (packed + 2 * i), framePair (x + 4 * i)));
+        s1 = _mm256_add_pd (s1, _mm256_mul_pd (_mm256_loadu_pd (packed + 2 * i + 4), framePair (x + 4 * i + 8)));
+        s2 = _mm256_add_pd (s2, _mm256_mul_pd (_mm256_loadu_pd (packed + 2 * i + 8), framePair (x + 4 * i + 16)));
+        s3 = _mm256_add_pd (s3, _mm256_mul_pd (_mm256_loadu_pd (packed + 2 * i + 12), framePair (x + 4 * i + 24)));
     }
 
     const __m256d s = _mm256_add_pd (_mm256_add_pd (s0, s1), _mm256_add_pd (s2, s3));
@@ -181,7 +182,7 @@ __m128d StereoFir::evenSum() const noexcept
     const double* frames = history.get() + 2 * writeIndex;
     const int count = (tapCount + 1) / 2;
     return avxKernels ? laneDotStrideTwoAvx (strideTwoCoefs.get(), frames, 0, count)
-                  : laneDot<2> (laneCoefs.get(), frames, 0, count);
+                      : laneDot<2> (laneCoefs.get(), frames, 0, count);
 }
 
 __m128d StereoFir::oddSum() const noexcept
@@ -189,7 +190,7 @@ __m128d StereoFir::oddSum() const noexcept
     const double* frames = history.get() + 2 * writeIndex;
     const int count = tapCount / 2;
     return avxKernels ? laneDotStrideTwoAvx (strideTwoCoefs.get() + 2 * ((tapCount + 1) / 2), frames, 1, count)
-                  : laneDot<2> (laneCoefs.get(), frames, 1, count);
+                      : laneDot<2> (laneCoefs.get(), frames, 1, count);
 }
 
 void StereoFir::processFull (double& a, double& b) noexcept
@@ -197,7 +198,7 @@ void StereoFir::processFull (double& a, double& b) noexcept
     store (a, b);
     const double* frames = history.get() + 2 * writeIndex;
     writeLanes (avxKernels ? laneDotAvx (laneCoefs.get(), frames, tapCount)
-                       : laneDot<1> (laneCoefs.get(), frames, 0, tapCount),
+                           : laneDot<1> (laneCoefs.get(), frames, 0, tapCount),
                 a, b);
     advance();
 }
