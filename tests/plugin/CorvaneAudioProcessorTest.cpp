@@ -350,3 +350,72 @@ TEST_F (ProcessorTest, LatencyFollowsTheRateAndIsAnnouncedOnlyWhenItChanges)
 
     processor.removeListener (&counter);
 }
+
+//==============================================================================
+namespace
+{
+    struct AudioTest : ProcessorTest
+    {
+        juce::MidiBuffer midi;
+
+        void prepare (double rate)
+        {
+            processor.setRateAndBufferSizeDetails (rate, 512);
+            processor.prepareToPlay (rate, 512);
+        }
+    };
+}
+
+TEST_F (AudioTest, AnEmptyBlockPublishesUnityGainAndLeavesThePathGains)
+{
+    prepare (44100.0);
+    juce::AudioBuffer<float> empty (2, 0);
+    processor.currentGain = 0.5;
+    processor.processBlock (empty, midi);
+
+    EXPECT_EQ (processor.currentGain, 1.0);
+    EXPECT_EQ (processor.peakGainDb, -100.0);
+    EXPECT_EQ (processor.rmsGainDb, -100.0);
+}
+
+TEST_F (AudioTest, QuietMaterialLeavesTheFullResetProgramUnchangedButDelayed)
+{
+    // Threshold 0 dB, makeup 0 dB, no dry signal, out gain 0 dB: a signal 40 dB down
+    // is not reduced and comes out as it went in, one latency later.
+    prepare (44100.0);
+    const int latency = processor.getLatencySamples();
+    juce::AudioBuffer<float> buffer (2, 2048);
+    for (int i = 0; i < buffer.getNumSamples(); ++i)
+    {
+        buffer.setSample (0, i, 0.01f * std::sin (0.03f * static_cast<float> (i)));
+        buffer.setSample (1, i, 0.01f * std::cos (0.05f * static_cast<float> (i)));
+    }
+    const juce::AudioBuffer<float> input (buffer);
+
+    processor.processBlock (buffer, midi);
+
+    for (int channel = 0; channel < 2; ++channel)
+        for (int i = latency; i < buffer.getNumSamples(); ++i)
+            ASSERT_NEAR (buffer.getSample (channel, i), input.getSample (channel, i - latency), 1e-7f) << i;
+    EXPECT_NEAR (processor.currentGain, 1.0, 1e-9);
+}
+
+TEST_F (AudioTest, NonFiniteSamplesNeverReachTheOutput)
+{
+    prepare (48000.0);
+    processor.setCurrentProgram (11);
+    juce::AudioBuffer<float> buffer (2, 4096);
+    for (int i = 0; i < buffer.getNumSamples(); ++i)
+    {
+        buffer.setSample (0, i, 0.8f * std::sin (0.02f * static_cast<float> (i)));
+        buffer.setSample (1, i, i % 97 == 0 ? std::numeric_limits<float>::quiet_NaN()
+                                            : (i % 89 == 0 ? std::numeric_limits<float>::infinity() : 0.5f));
+    }
+
+    processor.processBlock (buffer, midi);
+
+    for (int channel = 0; channel < 2; ++channel)
+        for (int i = 0; i < buffer.getNumSamples(); ++i)
+            ASSERT_TRUE (std::isfinite (buffer.getSample (channel, i))) << channel << " " << i;
+    EXPECT_TRUE (std::isfinite (processor.currentGain));
+}
