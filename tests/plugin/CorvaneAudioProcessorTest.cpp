@@ -419,3 +419,28 @@ TEST_F (AudioTest, NonFiniteSamplesNeverReachTheOutput)
             ASSERT_TRUE (std::isfinite (buffer.getSample (channel, i))) << channel << " " << i;
     EXPECT_TRUE (std::isfinite (processor.currentGain));
 }
+
+TEST_F (ProcessorTest, DamagedStatesNeverLeaveTheProcessorInconsistent)
+{
+    processor.setCurrentProgram (8);
+    const auto valid = state();
+    juce::Random random (99);
+
+    for (int round = 0; round < 300; ++round)
+    {
+        juce::MemoryBlock chunk (valid);
+        auto* bytes = static_cast<char*> (chunk.getData());
+        for (int edit = 0; edit < 1 + random.nextInt (6); ++edit)
+            bytes[random.nextInt (static_cast<int> (chunk.getSize()))] = static_cast<char> (random.nextInt (256));
+
+        processor.setStateInformation (chunk.getData(), random.nextInt (static_cast<int> (chunk.getSize()) + 1));
+
+        ASSERT_GE (processor.getCurrentProgram(), 0);
+        ASSERT_LT (processor.getCurrentProgram(), CorvaneAudioProcessor::numPrograms);
+        for (int i = 0; i < numNamedParameters; ++i)
+        {
+            const float stored = processor.getParameter (i);
+            ASSERT_EQ (std::memcmp (&stored, &current().values[i], sizeof (float)), 0) << "round " << round << " index " << i;
+        }
+    }
+}
