@@ -22,6 +22,18 @@ StereoFir::AlignedBuffer allocateAligned (std::size_t count)
     return StereoFir::AlignedBuffer (p);
 }
 
+bool mirroredAboutCentre (int taps, const double* coefs) noexcept
+{
+    if (coefs[0] != 0.0)
+        return false;
+
+    for (int k = 1; k < taps; ++k)
+        if (coefs[k] != coefs[taps - k])
+            return false;
+
+    return true;
+}
+
 /** Both lanes of sum c[first + i * step] * x[first + i * step] for i < count, with
     four independent partial sums (taps i mod 4) combined as (s0 + s1) + (s2 + s3).
     coefs and frames point at tap 0; every frame is 16-byte aligned. */
@@ -53,6 +65,45 @@ inline __m128d laneDot (const double* coefs, const double* frames, int first, in
         s0 = _mm_add_pd (s0, _mm_mul_pd (_mm_load_pd (c), _mm_load_pd (x)));
         c += stride;
         x += stride;
+    }
+
+    return _mm_add_pd (_mm_add_pd (s0, s1), _mm_add_pd (s2, s3));
+}
+
+/** Both lanes of sum c[k] * (x[k] + x[N - k]) over k = first + i * step, i < count:
+    forward points at frame first, backward at frame N - first, coefs at c[first] (once
+    per lane, consecutive taps). Four partial sums as in laneDot. */
+template <int step>
+inline __m128d foldedDot (const double* coefs, const double* forward, const double* backward, int count) noexcept
+{
+    constexpr int stride = 2 * step;
+    const double* c = coefs;
+    const double* f = forward;
+    const double* b = backward;
+
+    __m128d s0 = _mm_setzero_pd();
+    __m128d s1 = _mm_setzero_pd();
+    __m128d s2 = _mm_setzero_pd();
+    __m128d s3 = _mm_setzero_pd();
+    int i = 0;
+
+    for (; i + 4 <= count; i += 4)
+    {
+        s0 = _mm_add_pd (s0, _mm_mul_pd (_mm_load_pd (c), _mm_add_pd (_mm_load_pd (f), _mm_load_pd (b))));
+        s1 = _mm_add_pd (s1, _mm_mul_pd (_mm_load_pd (c + stride), _mm_add_pd (_mm_load_pd (f + stride), _mm_load_pd (b - stride))));
+        s2 = _mm_add_pd (s2, _mm_mul_pd (_mm_load_pd (c + 2 * stride), _mm_add_pd (_mm_load_pd (f + 2 * stride), _mm_load_pd (b - 2 * stride))));
+        s3 = _mm_add_pd (s3, _mm_mul_pd (_mm_load_pd (c + 3 * stride), _mm_add_pd (_mm_load_pd (f + 3 * stride), _mm_load_pd (b - 3 * stride))));
+        c += 4 * stride;
+        f += 4 * stride;
+        b -= 4 * stride;
+    }
+
+    for (; i < count; ++i)
+    {
+        s0 = _mm_add_pd (s0, _mm_mul_pd (_mm_load_pd (c), _mm_add_pd (_mm_load_pd (f), _mm_load_pd (b))));
+        c += stride;
+        f += stride;
+        b -= stride;
     }
 
     return _mm_add_pd (_mm_add_pd (s0, s1), _mm_add_pd (s2, s3));
@@ -127,6 +178,57 @@ __attribute__ ((target ("avx"))) __m128d laneDotStrideTwoAvx (const double* pack
 
     return sum;
 }
+
+/** Frames i and i + 1 of a run going forward by step frames, in one register. */
+template <int step>
+__attribute__ ((target ("avx"))) inline __m256d forwardPair (const double* p) noexcept
+{
+    if constexpr (step == 1)
+        return _mm256_loadu_pd (p);
+    else
+        return _mm256_insertf128_pd (_mm256_castpd128_pd256 (_mm_load_pd (p)), _mm_load_pd (p + 2 * step), 1);
+}
+
+/** The same for a run going backward by step frames. */
+template <int step>
+__attribute__ ((target ("avx"))) inline __m256d backwardPair (const double* p) noexcept
+{
+    return _mm256_insertf128_pd (_mm256_castpd128_pd256 (_mm_load_pd (p)), _mm_load_pd (p - 2 * step), 1);
+}
+
+/** foldedDot with two taps per 256-bit step: packed holds the coefficients of the
+    summed taps one after another, once per lane. Eight partial sums. */
+template <int step>
+__attribute__ ((target ("avx"))) __m128d foldedDotAvx (const double* packed, const double* forward, const double* backward, int count) noexcept
+{
+    constexpr int stride = 2 * step;
+    __m256d s0 = _mm256_setzero_pd();
+    __m256d s1 = _mm256_setzero_pd();
+    __m256d s2 = _mm256_setzero_pd();
+    __m256d s3 = _mm256_setzero_pd();
+    int i = 0;
+
+    for (; i + 8 <= count; i += 8)
+    {
+        const double* f = forward + stride * i;
+        const double* b = backward - stride * i;
+        s0 = _mm256_add_pd (s0, _mm256_mul_pd (_mm256_loadu_pd (packed + 2 * i), _mm256_add_pd (forwardPair<step> (f), backwardPair<step> (b))));
+        s1 = _mm256_add_pd (s1, _mm256_mul_pd (_mm256_loadu_pd (packed + 2 * i + 4), _mm256_add_pd (forwardPair<step> (f + 2 * stride), backwardPair<step> (b - 2 * stride))));
+        s2 = _mm256_add_pd (s2, _mm256_mul_pd (_mm256_loadu_pd (packed + 2 * i + 8), _mm256_add_pd (forwardPair<step> (f + 4 * stride), backwardPair<step> (b - 4 * stride))));
+        s3 = _mm256_add_pd (s3, _mm256_mul_pd (_mm256_loadu_pd (packed + 2 * i + 12), _mm256_add_pd (forwardPair<step> (f + 6 * stride), backwardPair<step> (b - 6 * stride))));
+    }
+
+    const __m256d s = _mm256_add_pd (_mm256_add_pd (s0, s1), _mm256_add_pd (s2, s3));
+    __m128d sum = _mm_add_pd (_mm256_castpd256_pd128 (s), _mm256_extractf128_pd (s, 1));
+
+    for (; i < count; ++i)
+    {
+        const __m128d frames = _mm_add_pd (_mm_load_pd (forward + stride * i), _mm_load_pd (backward - stride * i));
+        sum = _mm_add_pd (sum, _mm_mul_pd (_mm_loadu_pd (packed + 2 * i), frames));
+    }
+
+    return sum;
+}
 } // namespace
 
 // Wider instructions only behind a run-time check: the plug-in must run on any x86-64.
@@ -140,7 +242,8 @@ StereoFir::StereoFir (int taps, const double* coefs, double fill)
       laneCoefs (allocateAligned (2 * static_cast<std::size_t> (taps))),
       history (allocateAligned (4 * static_cast<std::size_t> (taps))),
       writeIndex (0),
-      strideTwoCoefs (allocateAligned (2 * static_cast<std::size_t> (taps)))
+      strideTwoCoefs (allocateAligned (2 * static_cast<std::size_t> (taps))),
+      symmetric (mirroredAboutCentre (taps, coefs))
 {
     for (int k = 0; k < tapCount; ++k)
     {
@@ -156,81 +259,83 @@ StereoFir::StereoFir (int taps, const double* coefs, double fill)
     reset();
 }
 
-void StereoFir::store (double a, double b) noexcept
-{
-    // One 16-byte store per copy: the sums read the frame back with 16-byte loads at
-    // once, and those only forward from a store of the same width.
-    const __m128d frame = _mm_set_pd (b, a);
-    double* h = history.get();
-    _mm_store_pd (h + 2 * writeIndex, frame);
-    _mm_store_pd (h + 2 * (writeIndex + tapCount), frame);
-}
-
-void StereoFir::advance() noexcept
-{
-    writeIndex = (writeIndex == 0 ? tapCount : writeIndex) - 1;
-}
-
-void StereoFir::push (double a, double b) noexcept
-{
-    store (a, b);
-    advance();
-}
-
-__m128d StereoFir::evenSum() const noexcept
+/** Both lanes of the sum over the taps k = residue (mod step) of the newest frames. */
+template <int step>
+__m128d StereoFir::tapSum (int residue) const noexcept
 {
     const double* frames = history.get() + 2 * writeIndex;
-    const int count = (tapCount + 1) / 2;
-    return avxKernels ? laneDotStrideTwoAvx (strideTwoCoefs.get(), frames, 0, count)
-                      : laneDot<2> (laneCoefs.get(), frames, 0, count);
-}
+    const int n = tapCount;
 
-__m128d StereoFir::oddSum() const noexcept
-{
-    const double* frames = history.get() + 2 * writeIndex;
-    const int count = tapCount / 2;
-    return avxKernels ? laneDotStrideTwoAvx (strideTwoCoefs.get() + 2 * ((tapCount + 1) / 2), frames, 1, count)
-                      : laneDot<2> (laneCoefs.get(), frames, 1, count);
+    // Taps k and N - k fall in the same residue class only when N - 2 residue is a
+    // multiple of step; otherwise (phases 1 and 3 of a 4x interpolator) sum plainly.
+    if (! symmetric || (n - 2 * residue) % step != 0)
+    {
+        const int count = (n - residue + step - 1) / step;
+
+        if constexpr (step <= 2)
+        {
+            if (avxKernels)
+            {
+                if constexpr (step == 1)
+                    return laneDotAvx (laneCoefs.get(), frames, count);
+                else
+                    return laneDotStrideTwoAvx (strideTwoCoefs.get() + (residue == 0 ? 0 : 2 * ((n + 1) / 2)), frames, residue, count);
+            }
+        }
+
+        return laneDot<step> (laneCoefs.get(), frames, residue, count);
+    }
+
+    // Tap 0 is zero; k runs from the first tap above 0 up to the last one below N / 2.
+    const int first = residue == 0 ? step : residue;
+    const int count = first <= (n - 1) / 2 ? ((n - 1) / 2 - first) / step + 1 : 0;
+    const double* forward = frames + 2 * first;
+    const double* backward = frames + 2 * (n - first);
+    __m128d sum;
+
+    if constexpr (step <= 2)
+    {
+        const double* packed = step == 1 ? laneCoefs.get() + 2 * first
+                                         : strideTwoCoefs.get() + 2 * (residue == 0 ? first / 2 : (n + 1) / 2 + first / 2);
+        sum = avxKernels ? foldedDotAvx<step> (packed, forward, backward, count)
+                         : foldedDot<step> (laneCoefs.get() + 2 * first, forward, backward, count);
+    }
+    else
+    {
+        sum = foldedDot<step> (laneCoefs.get() + 2 * first, forward, backward, count);
+    }
+
+    if (n % 2 == 0 && centreIndex % step == residue)
+        sum = _mm_add_pd (sum, _mm_mul_pd (_mm_loadu_pd (centreCoef), _mm_load_pd (frames + 2 * centreIndex)));
+
+    return sum;
 }
 
 void StereoFir::processFull (double& a, double& b) noexcept
 {
     store (a, b);
-    const double* frames = history.get() + 2 * writeIndex;
-    writeLanes (avxKernels ? laneDotAvx (laneCoefs.get(), frames, tapCount)
-                           : laneDot<1> (laneCoefs.get(), frames, 0, tapCount),
-                a, b);
+    writeLanes (tapSum<1> (0), a, b);
     advance();
 }
 
 void StereoFir::processEven (double& a, double& b) noexcept
 {
     store (a, b);
-    writeLanes (evenSum(), a, b);
+    writeLanes (tapSum<2> (0), a, b);
     advance();
 }
 
 void StereoFir::processOdd (double& a, double& b) noexcept
 {
     store (a, b);
-    writeLanes (oddSum(), a, b);
+    writeLanes (tapSum<2> (1), a, b);
     advance();
 }
 
 void StereoFir::processPhase (int phase, double& a, double& b) noexcept
 {
     store (a, b);
-    const int count = (tapCount - phase + 3) / 4;
-    writeLanes (laneDot<4> (laneCoefs.get(), history.get() + 2 * writeIndex, phase, count), a, b);
-    advance();
-}
-
-void StereoFir::processCentre (double& a, double& b) noexcept
-{
-    store (a, b);
-    const double* centre = history.get() + 2 * (writeIndex + centreIndex);
-    a = centreCoef[0] * centre[0];
-    b = centreCoef[1] * centre[1];
+    writeLanes (tapSum<4> (phase), a, b);
     advance();
 }
 
@@ -239,7 +344,7 @@ void StereoFir::processHalfBand (double& a, double& b) noexcept
     store (a, b);
     const double* frames = history.get() + 2 * writeIndex;
     const __m128d centre = _mm_mul_pd (_mm_loadu_pd (centreCoef), _mm_load_pd (frames + 2 * centreIndex));
-    writeLanes (_mm_add_pd (centre, oddSum()), a, b);
+    writeLanes (_mm_add_pd (centre, tapSum<2> (1)), a, b);
     advance();
 }
 

@@ -30,7 +30,11 @@ public:
     StereoFir& operator= (const StereoFir&) = delete;
 
     /** Stores the frame (a, b) as the newest one. */
-    void push (double a, double b) noexcept;
+    void push (double a, double b) noexcept
+    {
+        store (a, b);
+        advance();
+    }
 
     /** Push, then every tap. */
     void processFull (double& a, double& b) noexcept;
@@ -45,7 +49,14 @@ public:
     void processPhase (int phase, double& a, double& b) noexcept;
 
     /** Push, then the centre tap N/2 alone (phase 0 of a half-band interpolator). */
-    void processCentre (double& a, double& b) noexcept;
+    void processCentre (double& a, double& b) noexcept
+    {
+        store (a, b);
+        const double* centre = history.get() + 2 * (writeIndex + centreIndex);
+        a = centreCoef[0] * centre[0];
+        b = centreCoef[1] * centre[1];
+        advance();
+    }
 
     /** Push, then the centre tap and the odd taps: a half-band filter's only
         non-zero coefficients. N is a multiple of 4, so the centre tap is even. */
@@ -71,8 +82,26 @@ private:
     // two taps per 32-byte load on processors with AVX.
     AlignedBuffer strideTwoCoefs;
 
-    __m128d evenSum() const noexcept;
-    __m128d oddSum() const noexcept;
-    void store (double a, double b) noexcept;
-    void advance() noexcept;
+    // Taps mirrored about N/2 (c[k] == c[N - k]) with tap 0 at zero, as in every
+    // linear-phase table here: each sum then adds the two mirrored frames first and
+    // multiplies once, half the multiplies.
+    bool symmetric;
+
+    template <int step>
+    __m128d tapSum (int residue) const noexcept;
+
+    void store (double a, double b) noexcept
+    {
+        // One 16-byte store per copy: the sums read the frame back with 16-byte loads at
+        // once, and those only forward from a store of the same width.
+        const __m128d frame = _mm_set_pd (b, a);
+        double* h = history.get();
+        _mm_store_pd (h + 2 * writeIndex, frame);
+        _mm_store_pd (h + 2 * (writeIndex + tapCount), frame);
+    }
+
+    void advance() noexcept
+    {
+        writeIndex = (writeIndex == 0 ? tapCount : writeIndex) - 1;
+    }
 };
