@@ -62,12 +62,12 @@ void GainDetector::setReleaseRms (double ms) noexcept
     rmsReleaseCoef2 = timeCoef (4.0 * ms);
 }
 
-GainDetector::Envelopes GainDetector::loadEnvelopes() const noexcept
+inline GainDetector::Envelopes GainDetector::loadEnvelopes() const noexcept
 {
     return { previousGain, averageLevel2Db, peakEnvDb, rmsEnvDb1, rmsEnvDb2, peakGainDb, rmsGainDb };
 }
 
-void GainDetector::storeEnvelopes (const Envelopes& s) noexcept
+inline void GainDetector::storeEnvelopes (const Envelopes& s) noexcept
 {
     previousGain = s.previousGain;
     averageLevel2Db = s.averageLevel2Db;
@@ -78,7 +78,39 @@ void GainDetector::storeEnvelopes (const Envelopes& s) noexcept
     rmsGainDb = s.rmsGainDb;
 }
 
-[[gnu::always_inline]] inline double GainDetector::step (Envelopes& s, double a, double b, double c) const noexcept
+inline GainDetector::Curve GainDetector::loadCurve() const noexcept
+{
+    // Only the knee's middle branch uses the reciprocal, and that branch never runs
+    // with a zero knee.
+    return { crestDb + lowerKneeDb + kneeDb,
+             lowerKneeDb + kneeDb,
+             kneeDb,
+             0.25 / kneeDb,
+             peakSlopeMinusOne,
+             rmsSlopeMinusOne,
+             levelCoef,
+             peakAttackCoef,
+             peakReleaseCoef,
+             rmsAttackCoef1,
+             rmsAttackCoef2,
+             rmsReleaseCoef1,
+             rmsReleaseCoef2 };
+}
+
+namespace
+{
+/** GainDetector::knee with the division by 4 K taken out of the feedback loop. */
+[[gnu::always_inline]] inline double softKnee (double o, double kneeDb, double quarterOverKnee) noexcept
+{
+    if (o < -kneeDb)
+        return 0.0;
+    if (o < kneeDb)
+        return o * o * quarterOverKnee + 0.5 * o + 0.25 * kneeDb;
+    return o;
+}
+} // namespace
+
+[[gnu::always_inline]] inline double GainDetector::step (Envelopes& s, const Curve& curve, double a, double b, double c) noexcept
 {
     // Signed choice of the larger key value, then sensing through the previous gain:
     // the detector listens to (roughly) the compressor's own output. Halving m first
@@ -88,22 +120,24 @@ void GainDetector::storeEnvelopes (const Envelopes& s) noexcept
     double e = std::abs (halfM * s.previousGain + halfM);
     if (e < sensingFloor)
         e = sensingFloor;
-    const double levelDb = std::log (e) * dbPerNeper;
+    const double nepers = std::log (e);
+    const double levelDb = nepers * dbPerNeper;
+    const double twiceLevelDb = nepers * (2.0 * dbPerNeper);  // the same bits as 2 levelDb, one step sooner
 
-    s.averageLevel2Db = (s.averageLevel2Db - 2.0 * levelDb) * levelCoef + 2.0 * levelDb;
+    s.averageLevel2Db = (s.averageLevel2Db - twiceLevelDb) * curve.levelCoef + twiceLevelDb;
 
-    const double peakOver = levelDb - crestDb - lowerKneeDb - kneeDb;
-    const double peakTarget = c + knee (peakOver, kneeDb) * peakSlopeMinusOne;
-    const double peakCoef = peakTarget > s.peakEnvDb ? peakReleaseCoef : peakAttackCoef;
+    const double peakOver = levelDb - curve.peakOffsetDb;
+    const double peakTarget = c + softKnee (peakOver, curve.kneeDb, curve.quarterOverKnee) * curve.peakSlopeMinusOne;
+    const double peakCoef = peakTarget > s.peakEnvDb ? curve.peakReleaseCoef : curve.peakAttackCoef;
     s.peakEnvDb = peakTarget + (s.peakEnvDb - peakTarget) * peakCoef;
 
-    const double rmsOver = s.averageLevel2Db * 0.5 - lowerKneeDb - kneeDb;
-    const double rmsTarget = c + knee (rmsOver, kneeDb) * rmsSlopeMinusOne;
+    const double rmsOver = s.averageLevel2Db * 0.5 - curve.rmsOffsetDb;
+    const double rmsTarget = c + softKnee (rmsOver, curve.kneeDb, curve.quarterOverKnee) * curve.rmsSlopeMinusOne;
 
     // The fast envelope alone decides between attack and release for both.
     const bool rmsReleasing = rmsTarget > s.rmsEnvDb1;
-    const double rmsCoef1 = rmsReleasing ? rmsReleaseCoef1 : rmsAttackCoef1;
-    const double rmsCoef2 = rmsReleasing ? rmsReleaseCoef2 : rmsAttackCoef2;
+    const double rmsCoef1 = rmsReleasing ? curve.rmsReleaseCoef1 : curve.rmsAttackCoef1;
+    const double rmsCoef2 = rmsReleasing ? curve.rmsReleaseCoef2 : curve.rmsAttackCoef2;
     s.rmsEnvDb1 = rmsTarget + (s.rmsEnvDb1 - rmsTarget) * rmsCoef1;
     s.rmsEnvDb2 = rmsTarget + (s.rmsEnvDb2 - rmsTarget) * rmsCoef2;
 
@@ -118,7 +152,7 @@ void GainDetector::storeEnvelopes (const Envelopes& s) noexcept
 double GainDetector::evaluate (double a, double b, double c) noexcept
 {
     Envelopes s = loadEnvelopes();
-    const double gain = step (s, a, b, c);
+    const double gain = step (s, loadCurve(), a, b, c);
     storeEnvelopes (s);
     return gain;
 }
@@ -133,9 +167,10 @@ double GainDetector::detectEco (double k1, double k2, double n) noexcept
     double u1b = 0.0;
     keyUp2.processOdd (u1a, u1b);
 
+    const Curve curve = loadCurve();
     Envelopes s = loadEnvelopes();
-    const double g0 = step (s, u0a, u0b, n);
-    const double g1 = step (s, u1a, u1b, n);
+    const double g0 = step (s, curve, u0a, u0b, n);
+    const double g1 = step (s, curve, u1a, u1b, n);
     storeEnvelopes (s);
 
     double gain = g0;
@@ -153,10 +188,11 @@ double GainDetector::detectPrecise (double k1, double k2, double n) noexcept
     for (int p = 0; p < 4; ++p)
         keyUp4.processPhase (p, ua[p], ub[p]);
 
+    const Curve curve = loadCurve();
     Envelopes s = loadEnvelopes();
     double g[4];
     for (int p = 0; p < 4; ++p)
-        g[p] = step (s, ua[p], ub[p], n);
+        g[p] = step (s, curve, ua[p], ub[p], n);
     storeEnvelopes (s);
 
     double gain = g[0];

@@ -107,7 +107,27 @@ private:
         double rmsGainDb;
     };
 
+    /** The curve and timing fields as one frame's steps use them, read once per frame:
+        the offsets and the knee's reciprocal are formed here, off the feedback loop. */
+    struct Curve
+    {
+        double peakOffsetDb;   // crest + threshold: where the peak path's knee is centred
+        double rmsOffsetDb;    // threshold
+        double kneeDb;
+        double quarterOverKnee;
+        double peakSlopeMinusOne;
+        double rmsSlopeMinusOne;
+        double levelCoef;
+        double peakAttackCoef;
+        double peakReleaseCoef;
+        double rmsAttackCoef1;
+        double rmsAttackCoef2;
+        double rmsReleaseCoef1;
+        double rmsReleaseCoef2;
+    };
+
     Envelopes loadEnvelopes() const noexcept;
     void storeEnvelopes (const Envelopes& s) noexcept;
-    double step (Envelopes& s, double a, double b, double c) const noexcept;
+    Curve loadCurve() const noexcept;
+    static double step (Envelopes& s, const Curve& curve, double a, double b, double c) noexcept;
 };

@@ -1,8 +1,11 @@
+#include "FilterTables.h"
 #include "GainDetector.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 
 namespace
 {
@@ -20,6 +23,86 @@ void makeInstantLimiter (GainDetector& d, double thresholdDb)
     d.crestDb = 0.0;
     d.peakSlopeMinusOne = -1.0;
     d.rmsSlopeMinusOne = 0.0;
+}
+
+/** The gain computer written out step by step as documented, in plain double
+    arithmetic: the detector's rearranged loop must agree with it. */
+struct ReferenceGainComputer
+{
+    explicit ReferenceGainComputer (const GainDetector& d) : settings (d) {}
+
+    static double knee (double o, double k)
+    {
+        if (o < -k)
+            return 0.0;
+        if (o < k)
+            return o * o / (4.0 * k) + 0.5 * o + 0.25 * k;
+        return o;
+    }
+
+    double evaluate (double a, double b, double c)
+    {
+        const GainDetector& d = settings;
+        const double m = b > a ? b : a;
+        const double e = std::max (std::abs (m * previousGain * 0.5 + m * 0.5), 1e-07);
+        const double level = std::log (e) * 8.685889638065037;
+        averageLevel2Db = (averageLevel2Db - 2.0 * level) * d.levelCoef + 2.0 * level;
+
+        const double peakTarget = c + knee (level - d.crestDb - d.lowerKneeDb - d.kneeDb, d.kneeDb) * d.peakSlopeMinusOne;
+        peakEnvDb = peakTarget + (peakEnvDb - peakTarget) * (peakTarget > peakEnvDb ? d.peakReleaseCoef : d.peakAttackCoef);
+
+        const double rmsTarget = c + knee (averageLevel2Db * 0.5 - d.lowerKneeDb - d.kneeDb, d.kneeDb) * d.rmsSlopeMinusOne;
+        const bool releasing = rmsTarget > rmsEnvDb1;
+        rmsEnvDb1 = rmsTarget + (rmsEnvDb1 - rmsTarget) * (releasing ? d.rmsReleaseCoef1 : d.rmsAttackCoef1);
+        rmsEnvDb2 = rmsTarget + (rmsEnvDb2 - rmsTarget) * (releasing ? d.rmsReleaseCoef2 : d.rmsAttackCoef2);
+        rmsGainDb = std::min (rmsEnvDb1, rmsEnvDb2);
+
+        previousGain = std::exp (std::min (peakEnvDb, rmsGainDb) * 0.11512925464970228);
+        return previousGain;
+    }
+
+    const GainDetector& settings;
+    double previousGain = 1.0;
+    double averageLevel2Db = -60.0;
+    double peakEnvDb = 0.0;
+    double rmsEnvDb1 = 0.0;
+    double rmsEnvDb2 = 0.0;
+    double rmsGainDb = 0.0;
+};
+
+struct CurveCase
+{
+    double thresholdDb, kneeDb, crestDb, peakSlopeMinusOne, rmsSlopeMinusOne, attackMs, releaseMs;
+};
+
+/** Hard and soft knees, limiting and ratio-following peak paths, instant and slow
+    times: between them every branch of the curve and the envelopes. */
+constexpr CurveCase curveCases[] {
+    { -20.0, 0.0, 8.0, -1.0, -0.5, 10.0, 100.0 },
+    { -30.0, 12.0, 0.0, -0.75, -0.75, 0.01, 5.0 },
+    { -12.0, 6.0, 3.0, -1.0, -0.9, 50.0, 1000.0 },
+    { -40.0, 20.0, 10.0, 0.0, -0.2, 1.0, 20.0 },
+};
+
+void applyCase (GainDetector& d, const CurveCase& c, double rate)
+{
+    d.setRate (rate);
+    d.lowerKneeDb = c.thresholdDb - c.kneeDb;
+    d.kneeDb = c.kneeDb;
+    d.crestDb = c.crestDb;
+    d.peakSlopeMinusOne = c.peakSlopeMinusOne;
+    d.rmsSlopeMinusOne = c.rmsSlopeMinusOne;
+    d.setAttack (c.attackMs);
+    d.setReleasePeak (c.releaseMs);
+    d.setReleaseRms (2.0 * c.releaseMs);
+}
+
+/** Bursts of a noisy two-tone key: loud, quiet and silent stretches. */
+double burstKey (int i, std::mt19937& rng)
+{
+    std::normal_distribution<double> noise (0.0, 0.02);
+    const double envelope = (i / 3000) % 3 == 0 ? 0.9 : (i / 3000) % 3 == 1 ? 0.05 : 0.0;
+    return envelope * (std::sin (0.013 * i) + 0.3 * std::sin (0.21 * i)) + (envelope > 0.0 ? noise (rng) : 0.0);
 }
 
 /** Feeds a sine key for a number of engine frames and returns the last gain. */
@@ -104,6 +187,92 @@ TEST (GainDetector, SensesTheLargerSignedKeyScaledByThePreviousGain)
     // Next step: the level seen is 0.1 x (1 + previous gain) / 2.
     d.evaluate (-0.9, 0.1, 0.0);
     EXPECT_NEAR (d.peakGainDb, -(dbOf (0.1 * (1.0 + first) * 0.5) + 30.0), 1e-12);
+}
+
+TEST (GainDetector, EvaluationAgreesWithThePlainlyWrittenComputer)
+{
+    for (const auto& curve : curveCases)
+    {
+        SCOPED_TRACE (testing::Message() << "threshold " << curve.thresholdDb << " knee " << curve.kneeDb);
+        GainDetector d;
+        applyCase (d, curve, 88200.0);
+        ReferenceGainComputer reference (d);
+        std::mt19937 rng (3);
+
+        for (int i = 0; i < 20000; ++i)
+        {
+            const double a = burstKey (i, rng);
+            const double b = 0.8 * burstKey (i + 500, rng);
+            const double c = 1e-9 * (1.0 + (i % 7));
+            const double expected = reference.evaluate (a, b, c);
+
+            // Rearranged sums differ in the last bits only.
+            ASSERT_NEAR (d.evaluate (a, b, c), expected, 1e-13 * expected) << "step " << i;
+            ASSERT_NEAR (d.peakGainDb, reference.peakEnvDb, 1e-11) << "step " << i;
+            ASSERT_NEAR (d.rmsGainDb, reference.rmsGainDb, 1e-11) << "step " << i;
+            ASSERT_NEAR (d.averageLevel2Db, reference.averageLevel2Db, 1e-11) << "step " << i;
+        }
+    }
+}
+
+/** One detector frame written out: interpolate, evaluate each phase, decimate. */
+double referenceFrame (ReferenceGainComputer& reference, StereoFir& keyUp, StereoFir& gainDown, int factor,
+                       double k1, double k2, double n)
+{
+    double gains[4];
+
+    for (int p = 0; p < factor; ++p)
+    {
+        double a = p == 0 ? factor * k1 : 0.0;
+        double b = p == 0 ? factor * k2 : 0.0;
+
+        if (factor == 4)
+            keyUp.processPhase (p, a, b);
+        else if (p == 0)
+            keyUp.processEven (a, b);
+        else
+            keyUp.processOdd (a, b);
+
+        gains[p] = reference.evaluate (a, b, n);
+    }
+
+    double gain = gains[0];
+    double unused = gains[0];
+    gainDown.processFull (gain, unused);
+
+    for (int p = 1; p < factor; ++p)
+        gainDown.push (gains[p], gains[p]);
+
+    return gain;
+}
+
+TEST (GainDetector, FramesRunTheComputerOnTheInterpolatedKeyAndDecimateItsGain)
+{
+    for (const int factor : { 2, 4 })
+    {
+        const int tapCount = factor == 4 ? 64 : 32;
+        const double* taps = factor == 4 ? FilterTables::lowpass64.data() : FilterTables::lowpass32.data();
+
+        for (const auto& curve : curveCases)
+        {
+            SCOPED_TRACE (testing::Message() << factor << "x, threshold " << curve.thresholdDb);
+            GainDetector d;
+            applyCase (d, curve, factor == 4 ? 176400.0 : 88200.0);
+            ReferenceGainComputer reference (d);
+            StereoFir keyUp (tapCount, taps, 0.0);
+            StereoFir gainDown (tapCount, taps, 1.0);
+            std::mt19937 rng (5);
+
+            for (int i = 0; i < 6000; ++i)
+            {
+                const double k1 = burstKey (i, rng);
+                const double k2 = 0.7 * burstKey (i + 900, rng);
+                const double expected = referenceFrame (reference, keyUp, gainDown, factor, k1, k2, 1e-9);
+                const double actual = factor == 4 ? d.detectPrecise (k1, k2, 1e-9) : d.detectEco (k1, k2, 1e-9);
+                ASSERT_NEAR (actual, expected, 1e-12 * expected) << "frame " << i;
+            }
+        }
+    }
 }
 
 TEST (GainDetector, OffsetShiftsBothTargets)
