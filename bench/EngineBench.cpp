@@ -1,5 +1,6 @@
 #include "CompressorEngine.h"
 #include "FilterTables.h"
+#include "GainDetector.h"
 #include "StereoFir.h"
 
 #include <benchmark/benchmark.h>
@@ -117,6 +118,54 @@ void HalfBandEvaluation (benchmark::State& state)
     StereoFir::avxKernels = wide;
 }
 
+/** A detector set up as configure() sets the engine's, fed a key that keeps it reducing. */
+void configureDetector (GainDetector& d, double rate)
+{
+    d.setRate (rate);
+    d.lowerKneeDb = -30.0;
+    d.kneeDb = 6.0;
+    d.crestDb = 6.0;
+    d.peakSlopeMinusOne = -1.0;
+    d.rmsSlopeMinusOne = -0.6;
+    d.setAttack (10.0);
+    d.setReleasePeak (100.0);
+    d.setReleaseRms (200.0);
+}
+
+/** One step of the gain computer: its feedback loop (log, curve, envelopes, exp) is
+    serial, so this is the latency every evaluation adds to a frame. */
+void DetectorEvaluation (benchmark::State& state)
+{
+    GainDetector d;
+    configureDetector (d, 88200.0);
+    const auto input = makeInput (176400.0);
+    int i = 0;
+
+    for (auto _ : state)
+    {
+        const double key = input[static_cast<size_t> (i)];
+        benchmark::DoNotOptimize (d.evaluate (key, 0.9 * key, 1e-9));
+        i = (i + 1) & (2 * blockFrames - 1);
+    }
+}
+
+/** One detector frame: interpolation, two or four evaluations, decimation. */
+void DetectorFrame (benchmark::State& state)
+{
+    const bool precise = state.range (0) == 1;
+    GainDetector d;
+    configureDetector (d, precise ? 176400.0 : 88200.0);
+    const auto input = makeInput (88200.0);
+    int i = 0;
+
+    for (auto _ : state)
+    {
+        const double key = input[static_cast<size_t> (i)];
+        benchmark::DoNotOptimize (precise ? d.detectPrecise (key, 0.9 * key, 1e-9) : d.detectEco (key, 0.9 * key, 1e-9));
+        i = (i + 1) & (2 * blockFrames - 1);
+    }
+}
+
 void HalfBandPlainLoop (benchmark::State& state)
 {
     const auto taps = FilterTables::designHalfBand();
@@ -153,5 +202,7 @@ BENCHMARK (EcoAt96000)->Arg (1)->Arg (0);
 BENCHMARK (PreciseAt96000)->Arg (1)->Arg (0);
 BENCHMARK (HalfBandEvaluation)->Arg (1)->Arg (0);
 BENCHMARK (HalfBandPlainLoop);
+BENCHMARK (DetectorEvaluation);
+BENCHMARK (DetectorFrame)->Arg (0)->Arg (1);
 
 BENCHMARK_MAIN();

@@ -129,7 +129,8 @@ double CompressorEngine::nextNoise() noexcept
     return noiseTable[static_cast<std::size_t> (noiseIndex)];
 }
 
-void CompressorEngine::detectStage (double& x, double& y, double& gain, double n) noexcept
+template <typename Work>
+void CompressorEngine::detectStage (double& x, double& y, double& gain, double n, Work&& alongside) noexcept
 {
     double mid = (x + y) * 0.5 + n;
     double side = (y - x) * 0.5 + n;
@@ -137,13 +138,19 @@ void CompressorEngine::detectStage (double& x, double& y, double& gain, double n
 
     const double k1 = mid - stereoDiff * side;
     const double k2 = mid + stereoDiff * side;
-    const double g = precise == 1 ? detector.detectPrecise (k1, k2, n) : detector.detectEco (k1, k2, n);
+    const double g = precise == 1 ? detector.detectPrecise (k1, k2, n, alongside)
+                                  : detector.detectEco (k1, k2, n, alongside);
     gain = g;
 
     // The detector's gain lags its key by 16 frames; so does the audio it is applied to.
     keyDelay.process (y, x);
     y = g * y - y;
     x = g * x - x;
+}
+
+void CompressorEngine::detectStage (double& x, double& y, double& gain, double n) noexcept
+{
+    detectStage (x, y, gain, n, [] {});
 }
 
 void CompressorEngine::processPlain (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept
@@ -173,21 +180,19 @@ void CompressorEngine::processOversampled (double& left, double& right, double& 
     const double n = nextNoise();
 
     // Zero-stuffed 2x interpolation: the doubled input makes up for the stuffed zero.
-    // Each long half-band sum is placed right after a detection stage it does not depend
-    // on, so the processor can work on it while the detector's feedback loop (log, exp,
-    // envelopes) waits on its own latency. Every filter still sees its own operations in
-    // the same order, so the results are unchanged.
+    // Each long half-band sum runs inside a detection stage it does not depend on, between
+    // the detector's evaluations, so it fills the wait for log and exp instead of adding
+    // to it. Every filter still sees its own operations in the same order.
     double l0 = 2.0 * left;
     double r0 = 2.0 * right;
     upsampler.processCentre (l0, r0);
-    detectStage (r0, l0, gain, n);
 
     double l1 = 0.0;
     double r1 = 0.0;
-    upsampler.processHalfBand (l1, r1);
-    detectStage (r1, l1, gain, n);
+    detectStage (r0, l0, gain, n, [&] { upsampler.processHalfBand (l1, r1); });
 
-    downsampler.processHalfBand (l0, r0);
+    // (l0, r0) holds the first delta sub-frame by now; decimating it turns it into δ.
+    detectStage (r1, l1, gain, n, [&] { downsampler.processHalfBand (l0, r0); });
     downsampler.push (l1, r1);
 
     double dryL = left;

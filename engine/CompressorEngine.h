@@ -105,6 +105,11 @@ public:
     int noiseIndex = 0;
 
 private:
+    /** detectStage with work that does not depend on this stage's gain run inside the
+        detector, between its evaluations. */
+    template <typename Work>
+    void detectStage (double& x, double& y, double& gain, double n, Work&& alongside) noexcept;
+
     double nextNoise() noexcept;
     void refreshLevelTime() noexcept;
     void applyDetectorRate() noexcept;

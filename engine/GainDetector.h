@@ -3,7 +3,9 @@
 #include "FilterTables.h"
 #include "StereoFir.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 
 /** The level detector and gain computer of the feedback compressor.
 
@@ -32,6 +34,16 @@ public:
 
     /** One engine frame with the key interpolated 4x. */
     double detectPrecise (double k1, double k2, double n) noexcept;
+
+    /** detectEco, running the caller's alongside() after the first evaluation: work that
+        does not depend on the gain overlaps the feedback loop's wait for log and exp
+        instead of queueing behind it. */
+    template <typename Work>
+    double detectEco (double k1, double k2, double n, Work&& alongside) noexcept;
+
+    /** detectPrecise with alongside() after the first evaluation, as detectEco. */
+    template <typename Work>
+    double detectPrecise (double k1, double k2, double n, Work&& alongside) noexcept;
 
     /** Clears envelopes, level and filter histories; times and curve are kept. */
     void reset() noexcept;
@@ -111,13 +123,14 @@ private:
         the offsets and the knee's reciprocal are formed here, off the feedback loop. */
     struct Curve
     {
-        double peakOffsetDb;   // crest + threshold: where the peak path's knee is centred
-        double rmsOffsetDb;    // threshold
+        double peakOffsetDb;   // -(threshold + crest): added to the level gives the overshoot
+        double rmsOffsetDb;    // -threshold
         double kneeDb;
         double quarterOverKnee;
         double peakSlopeMinusOne;
         double rmsSlopeMinusOne;
         double levelCoef;
+        double levelPerNeper;  // how far one neper of level moves the averaged level, in dB
         double peakAttackCoef;
         double peakReleaseCoef;
         double rmsAttackCoef1;
@@ -126,8 +139,164 @@ private:
         double rmsReleaseCoef2;
     };
 
-    Envelopes loadEnvelopes() const noexcept;
-    void storeEnvelopes (const Envelopes& s) noexcept;
-    Curve loadCurve() const noexcept;
+    static constexpr double dbPerNeper = 8.685889638065037;    // 20 / ln 10
+    static constexpr double nepersPerDb = 0.11512925464970228; // ln 10 / 20
+    static constexpr double sensingFloor = 1e-07;               // -140 dB
+
+    Envelopes loadEnvelopes() const noexcept
+    {
+        return { previousGain, averageLevel2Db, peakEnvDb, rmsEnvDb1, rmsEnvDb2, peakGainDb, rmsGainDb };
+    }
+
+    void storeEnvelopes (const Envelopes& s) noexcept
+    {
+        previousGain = s.previousGain;
+        averageLevel2Db = s.averageLevel2Db;
+        peakEnvDb = s.peakEnvDb;
+        rmsEnvDb1 = s.rmsEnvDb1;
+        rmsEnvDb2 = s.rmsEnvDb2;
+        peakGainDb = s.peakGainDb;
+        rmsGainDb = s.rmsGainDb;
+    }
+
+    Curve loadCurve() const noexcept
+    {
+        // Only the knee's middle branch uses the reciprocal, and that branch never runs
+        // with a zero knee.
+        return { -(crestDb + lowerKneeDb + kneeDb),
+                 -(lowerKneeDb + kneeDb),
+                 kneeDb,
+                 0.25 / kneeDb,
+                 peakSlopeMinusOne,
+                 rmsSlopeMinusOne,
+                 levelCoef,
+                 dbPerNeper * (1.0 - levelCoef),
+                 peakAttackCoef,
+                 peakReleaseCoef,
+                 rmsAttackCoef1,
+                 rmsAttackCoef2,
+                 rmsReleaseCoef1,
+                 rmsReleaseCoef2 };
+    }
+
+    static double pathTarget (double nepers, double base, double scale, double slope, double c,
+                              const Curve& curve) noexcept;
+    static double follow (double env, double target, double coef) noexcept;
     static double step (Envelopes& s, const Curve& curve, double a, double b, double c) noexcept;
 };
+
+/** A path's target c + knee (over) x slope, for over = base + nepers x scale. Above the
+    knee it is formed straight from nepers, one multiply and one add after the log; the
+    other terms are ready before the log returns. */
+[[gnu::always_inline]] inline double GainDetector::pathTarget (double nepers, double base, double scale, double slope,
+                                                               double c, const Curve& curve) noexcept
+{
+    const double over = base + nepers * scale;
+
+    if (over < -curve.kneeDb)
+        return c;
+    if (over < curve.kneeDb)
+        return c + (over * over * curve.quarterOverKnee + 0.5 * over + 0.25 * curve.kneeDb) * slope;
+    return (c + base * slope) + nepers * (scale * slope);
+}
+
+/** One-pole step towards target. This form (rather than env coef + target (1 - coef))
+    keeps rounding errors from piling up over long time constants. */
+[[gnu::always_inline]] inline double GainDetector::follow (double env, double target, double coef) noexcept
+{
+    return target + (env - target) * coef;
+}
+
+[[gnu::always_inline]] inline double GainDetector::step (Envelopes& s, const Curve& curve, double a, double b, double c) noexcept
+{
+    // The loop runs previous gain -> log -> targets -> envelopes -> exp -> gain; every
+    // term that does not wait for the log is formed off that loop.
+    //
+    // Signed choice of the larger key value, then sensing through the previous gain:
+    // the detector listens to (roughly) the compressor's own output. The gain is never
+    // negative, so |m/2| g + |m/2| is |m/2 g + m/2| bit for bit.
+    const double m = b > a ? b : a;
+    const double halfM = std::abs (m * 0.5);
+    const double rmsBase = s.averageLevel2Db * curve.levelCoef * 0.5 + curve.rmsOffsetDb;
+
+    double e = halfM * s.previousGain + halfM;
+    if (e < sensingFloor)
+        e = sensingFloor;
+    const double nepers = std::log (e);
+
+    // The stored average keeps its well-conditioned form; the RMS target reads the same
+    // average as the affine rmsBase + nepers x levelPerNeper, equal up to rounding.
+    const double twiceLevelDb = nepers * (2.0 * dbPerNeper);
+    s.averageLevel2Db = (s.averageLevel2Db - twiceLevelDb) * curve.levelCoef + twiceLevelDb;
+
+    const double peakTarget = pathTarget (nepers, curve.peakOffsetDb, dbPerNeper, curve.peakSlopeMinusOne, c, curve);
+    s.peakEnvDb = follow (s.peakEnvDb, peakTarget, peakTarget > s.peakEnvDb ? curve.peakReleaseCoef : curve.peakAttackCoef);
+
+    const double rmsTarget = pathTarget (nepers, rmsBase, curve.levelPerNeper, curve.rmsSlopeMinusOne, c, curve);
+
+    // The fast envelope alone decides between attack and release for both.
+    const bool rmsReleasing = rmsTarget > s.rmsEnvDb1;
+    s.rmsEnvDb1 = follow (s.rmsEnvDb1, rmsTarget, rmsReleasing ? curve.rmsReleaseCoef1 : curve.rmsAttackCoef1);
+    s.rmsEnvDb2 = follow (s.rmsEnvDb2, rmsTarget, rmsReleasing ? curve.rmsReleaseCoef2 : curve.rmsAttackCoef2);
+
+    s.rmsGainDb = std::min (s.rmsEnvDb1, s.rmsEnvDb2);
+    s.peakGainDb = s.peakEnvDb;
+
+    const double gain = std::exp (std::min (s.peakGainDb, s.rmsGainDb) * nepersPerDb);
+    s.previousGain = gain;
+    return gain;
+}
+
+template <typename Work>
+double GainDetector::detectEco (double k1, double k2, double n, Work&& alongside) noexcept
+{
+    double u0a = 2.0 * k1;
+    double u0b = 2.0 * k2;
+    double u1a = 0.0;
+    double u1b = 0.0;
+    keyUp2.interpolateByTwo (u0a, u0b, u1a, u1b);
+
+    const Curve curve = loadCurve();
+    Envelopes s = loadEnvelopes();
+    const double g0 = step (s, curve, u0a, u0b, n);
+
+    // The frame's gain needs only g0: the decimator and the caller's work run while the
+    // second evaluation waits on the loop.
+    double gain = g0;
+    double unused = g0;
+    gainDown2.processFull (gain, unused);
+    alongside();
+
+    const double g1 = step (s, curve, u1a, u1b, n);
+    storeEnvelopes (s);
+    gainDown2.push (g1, g1);
+    return gain;
+}
+
+template <typename Work>
+double GainDetector::detectPrecise (double k1, double k2, double n, Work&& alongside) noexcept
+{
+    double ua[4] = { 4.0 * k1, 0.0, 0.0, 0.0 };
+    double ub[4] = { 4.0 * k2, 0.0, 0.0, 0.0 };
+    keyUp4.interpolateByFour (ua, ub);
+
+    const Curve curve = loadCurve();
+    Envelopes s = loadEnvelopes();
+    double g[4];
+    g[0] = step (s, curve, ua[0], ub[0], n);
+
+    double gain = g[0];
+    double unused = g[0];
+    gainDown4.processFull (gain, unused);
+    alongside();
+
+    for (int p = 1; p < 4; ++p)
+        g[p] = step (s, curve, ua[p], ub[p], n);
+
+    storeEnvelopes (s);
+
+    for (int p = 1; p < 4; ++p)
+        gainDown4.push (g[p], g[p]);
+
+    return gain;
+}

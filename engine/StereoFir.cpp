@@ -229,6 +229,88 @@ __attribute__ ((target ("avx"))) __m128d foldedDotAvx (const double* packed, con
 
     return sum;
 }
+/** The factor phase sums of a zero-stuffed interpolator at once: phase p is
+    sum c[p + factor j] x[factor j] over the real frames, x pointing at the newest real
+    frame. Both lanes of phase p go to sums[p]. Two partial sums per phase (j even, odd). */
+template <int factor>
+inline void phaseDots (const double* coefs, const double* x, int realFrames, __m128d (&sums)[factor]) noexcept
+{
+    __m128d even[factor];
+    __m128d odd[factor];
+
+    for (int p = 0; p < factor; ++p)
+    {
+        even[p] = _mm_setzero_pd();
+        odd[p] = _mm_setzero_pd();
+    }
+
+    int j = 0;
+
+    for (; j + 2 <= realFrames; j += 2)
+    {
+        const __m128d x0 = _mm_load_pd (x + 2 * factor * j);
+        const __m128d x1 = _mm_load_pd (x + 2 * factor * (j + 1));
+
+        for (int p = 0; p < factor; ++p)
+        {
+            even[p] = _mm_add_pd (even[p], _mm_mul_pd (_mm_load_pd (coefs + 2 * (factor * j + p)), x0));
+            odd[p] = _mm_add_pd (odd[p], _mm_mul_pd (_mm_load_pd (coefs + 2 * (factor * (j + 1) + p)), x1));
+        }
+    }
+
+    for (; j < realFrames; ++j)
+        for (int p = 0; p < factor; ++p)
+            even[p] = _mm_add_pd (even[p], _mm_mul_pd (_mm_load_pd (coefs + 2 * (factor * j + p)), _mm_load_pd (x + 2 * factor * j)));
+
+    for (int p = 0; p < factor; ++p)
+        sums[p] = _mm_add_pd (even[p], odd[p]);
+}
+
+/** phaseDots with each real frame broadcast to both halves of a 256-bit register, two
+    phases per multiply: the coefficients c[factor j], c[factor j + 1], ... lie
+    consecutively in the per-lane table. */
+template <int factor>
+__attribute__ ((target ("avx"))) void phaseDotsAvx (const double* coefs, const double* x, int realFrames, __m128d (&sums)[factor]) noexcept
+{
+    constexpr int halves = factor / 2;
+    __m256d even[halves];
+    __m256d odd[halves];
+
+    for (int h = 0; h < halves; ++h)
+    {
+        even[h] = _mm256_setzero_pd();
+        odd[h] = _mm256_setzero_pd();
+    }
+
+    int j = 0;
+
+    for (; j + 2 <= realFrames; j += 2)
+    {
+        const __m256d x0 = _mm256_broadcast_pd (reinterpret_cast<const __m128d*> (x + 2 * factor * j));
+        const __m256d x1 = _mm256_broadcast_pd (reinterpret_cast<const __m128d*> (x + 2 * factor * (j + 1)));
+
+        for (int h = 0; h < halves; ++h)
+        {
+            even[h] = _mm256_add_pd (even[h], _mm256_mul_pd (_mm256_loadu_pd (coefs + 2 * (factor * j + 2 * h)), x0));
+            odd[h] = _mm256_add_pd (odd[h], _mm256_mul_pd (_mm256_loadu_pd (coefs + 2 * (factor * (j + 1) + 2 * h)), x1));
+        }
+    }
+
+    for (; j < realFrames; ++j)
+    {
+        const __m256d x0 = _mm256_broadcast_pd (reinterpret_cast<const __m128d*> (x + 2 * factor * j));
+
+        for (int h = 0; h < halves; ++h)
+            even[h] = _mm256_add_pd (even[h], _mm256_mul_pd (_mm256_loadu_pd (coefs + 2 * (factor * j + 2 * h)), x0));
+    }
+
+    for (int h = 0; h < halves; ++h)
+    {
+        const __m256d sum = _mm256_add_pd (even[h], odd[h]);
+        sums[2 * h] = _mm256_castpd256_pd128 (sum);
+        sums[2 * h + 1] = _mm256_extractf128_pd (sum, 1);
+    }
+}
 } // namespace
 
 // Wider instructions only behind a run-time check: the plug-in must run on any x86-64.
@@ -337,6 +419,44 @@ void StereoFir::processPhase (int phase, double& a, double& b) noexcept
     store (a, b);
     writeLanes (tapSum<4> (phase), a, b);
     advance();
+}
+
+template <int factor>
+void StereoFir::interpolate (double* a, double* b) noexcept
+{
+    push (a[0], b[0]);
+
+    for (int p = 1; p < factor; ++p)
+        push (0.0, 0.0);
+
+    // The newest frame sits at writeIndex + 1, so the real one pushed factor - 1 frames
+    // before it at writeIndex + factor; the earlier real frames follow every factor slots.
+    const double* x = history.get() + 2 * (writeIndex + factor);
+    __m128d sums[factor];
+
+    if (avxKernels)
+        phaseDotsAvx<factor> (laneCoefs.get(), x, tapCount / factor, sums);
+    else
+        phaseDots<factor> (laneCoefs.get(), x, tapCount / factor, sums);
+
+    for (int p = 0; p < factor; ++p)
+        writeLanes (sums[p], a[p], b[p]);
+}
+
+void StereoFir::interpolateByTwo (double& a, double& b, double& a1, double& b1) noexcept
+{
+    double phaseA[2] = { a, 0.0 };
+    double phaseB[2] = { b, 0.0 };
+    interpolate<2> (phaseA, phaseB);
+    a = phaseA[0];
+    b = phaseB[0];
+    a1 = phaseA[1];
+    b1 = phaseB[1];
+}
+
+void StereoFir::interpolateByFour (double (&a)[4], double (&b)[4]) noexcept
+{
+    interpolate<4> (a, b);
 }
 
 void StereoFir::processHalfBand (double& a, double& b) noexcept

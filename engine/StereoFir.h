@@ -48,6 +48,17 @@ public:
     /** Push, then every tap k with k mod 4 == phase (phase 0..3). */
     void processPhase (int phase, double& a, double& b) noexcept;
 
+    /** A whole 2x interpolation step: the same as processEven on (a, b) followed by
+        processOdd on a stuffed (0, 0), which leave phase 0 in (a, b) and phase 1 in
+        (a1, b1). Both phases read only the real input frames, so one pass over them
+        serves both. N must be even. */
+    void interpolateByTwo (double& a, double& b, double& a1, double& b1) noexcept;
+
+    /** A whole 4x interpolation step: (a[0], b[0]) is pushed, then three stuffed zero
+        frames; a[p], b[p] receive what processPhase (p) would give after each push.
+        N must be a multiple of 4. */
+    void interpolateByFour (double (&a)[4], double (&b)[4]) noexcept;
+
     /** Push, then the centre tap N/2 alone (phase 0 of a half-band interpolator). */
     void processCentre (double& a, double& b) noexcept
     {
@@ -89,6 +100,9 @@ private:
 
     template <int step>
     __m128d tapSum (int residue) const noexcept;
+
+    template <int factor>
+    void interpolate (double* a, double* b) noexcept;
 
     void store (double a, double b) noexcept
     {
