@@ -41,7 +41,7 @@ public:
     template <typename Work>
     double detectEco (double k1, double k2, double n, Work&& alongside) noexcept;
 
-    /** detectPrecise with alongside() after the first evaluation, as detectEco. */
+    /** detectPrecise with alongside() after the second evaluation. */
     template <typename Work>
     double detectPrecise (double k1, double k2, double n, Work&& alongside) noexcept;
 
@@ -261,10 +261,8 @@ double GainDetector::detectEco (double k1, double k2, double n, Work&& alongside
     const double g0 = step (s, curve, u0a, u0b, n);
 
     // The frame's gain needs only g0: the decimator and the caller's work run while the
-    // second evaluation waits on the loop.
-    double gain = g0;
-    double unused = g0;
-    gainDown2.processFull (gain, unused);
+    // second evaluation waits on the loop. Both lanes carry the gain: sum one.
+    const double gain = gainDown2.processFullMono (g0);
     alongside();
 
     const double g1 = step (s, curve, u1a, u1b, n);
@@ -285,12 +283,13 @@ double GainDetector::detectPrecise (double k1, double k2, double n, Work&& along
     double g[4];
     g[0] = step (s, curve, ua[0], ub[0], n);
 
-    double gain = g[0];
-    double unused = g[0];
-    gainDown4.processFull (gain, unused);
+    // The decimator fills the wait after the first evaluation, the caller's work the one
+    // after the second.
+    const double gain = gainDown4.processFullMono (g[0]);
+    g[1] = step (s, curve, ua[1], ub[1], n);
     alongside();
 
-    for (int p = 1; p < 4; ++p)
+    for (int p = 2; p < 4; ++p)
         g[p] = step (s, curve, ua[p], ub[p], n);
 
     storeEnvelopes (s);

@@ -311,6 +311,54 @@ __attribute__ ((target ("avx"))) void phaseDotsAvx (const double* coefs, const d
         sums[2 * h + 1] = _mm256_extractf128_pd (sum, 1);
     }
 }
+/** Lane a of sum c[k] x[k] over every tap, four taps per group: each group's lane a
+    values are gathered by unpacking frames (k, k + 2) and (k + 1, k + 3), with the
+    coefficients stored in that order. */
+inline double monoDot (const double* coefs, const double* frames, int groups) noexcept
+{
+    __m128d s0 = _mm_setzero_pd();
+    __m128d s1 = _mm_setzero_pd();
+
+    for (int g = 0; g < groups; ++g)
+    {
+        const double* x = frames + 8 * g;
+        const __m128d even = _mm_unpacklo_pd (_mm_load_pd (x), _mm_load_pd (x + 4));
+        const __m128d odd = _mm_unpacklo_pd (_mm_load_pd (x + 2), _mm_load_pd (x + 6));
+        s0 = _mm_add_pd (s0, _mm_mul_pd (_mm_load_pd (coefs + 4 * g), even));
+        s1 = _mm_add_pd (s1, _mm_mul_pd (_mm_load_pd (coefs + 4 * g + 2), odd));
+    }
+
+    const __m128d s = _mm_add_pd (s0, s1);
+    return _mm_cvtsd_f64 (_mm_add_sd (s, _mm_unpackhi_pd (s, s)));
+}
+
+/** monoDot with one 256-bit unpack per group. */
+__attribute__ ((target ("avx"))) double monoDotAvx (const double* coefs, const double* frames, int groups) noexcept
+{
+    __m256d s0 = _mm256_setzero_pd();
+    __m256d s1 = _mm256_setzero_pd();
+    int g = 0;
+
+    for (; g + 2 <= groups; g += 2)
+    {
+        const double* x = frames + 8 * g;
+        const __m256d v0 = _mm256_unpacklo_pd (_mm256_loadu_pd (x), _mm256_loadu_pd (x + 4));
+        const __m256d v1 = _mm256_unpacklo_pd (_mm256_loadu_pd (x + 8), _mm256_loadu_pd (x + 12));
+        s0 = _mm256_add_pd (s0, _mm256_mul_pd (_mm256_load_pd (coefs + 4 * g), v0));
+        s1 = _mm256_add_pd (s1, _mm256_mul_pd (_mm256_load_pd (coefs + 4 * g + 4), v1));
+    }
+
+    for (; g < groups; ++g)
+    {
+        const double* x = frames + 8 * g;
+        const __m256d v = _mm256_unpacklo_pd (_mm256_loadu_pd (x), _mm256_loadu_pd (x + 4));
+        s0 = _mm256_add_pd (s0, _mm256_mul_pd (_mm256_load_pd (coefs + 4 * g), v));
+    }
+
+    const __m256d s = _mm256_add_pd (s0, s1);
+    const __m128d half = _mm_add_pd (_mm256_castpd256_pd128 (s), _mm256_extractf128_pd (s, 1));
+    return _mm_cvtsd_f64 (_mm_add_sd (half, _mm_unpackhi_pd (half, half)));
+}
 } // namespace
 
 // Wider instructions only behind a run-time check: the plug-in must run on any x86-64.
@@ -325,8 +373,15 @@ StereoFir::StereoFir (int taps, const double* coefs, double fill)
       history (allocateAligned (4 * static_cast<std::size_t> (taps))),
       writeIndex (0),
       strideTwoCoefs (allocateAligned (2 * static_cast<std::size_t> (taps))),
+      monoCoefs (allocateAligned (static_cast<std::size_t> (taps))),
       symmetric (mirroredAboutCentre (taps, coefs))
 {
+    constexpr int groupOrder[4] = { 0, 2, 1, 3 };
+
+    for (int k = 0; k + 4 <= tapCount; k += 4)
+        for (int i = 0; i < 4; ++i)
+            monoCoefs[static_cast<std::size_t> (k + i)] = coefs[k + groupOrder[i]];
+
     for (int k = 0; k < tapCount; ++k)
     {
         laneCoefs[static_cast<std::size_t> (2 * k)] = coefs[k];
@@ -398,6 +453,23 @@ void StereoFir::processFull (double& a, double& b) noexcept
     store (a, b);
     writeLanes (tapSum<1> (0), a, b);
     advance();
+}
+
+double StereoFir::processFullMono (double x) noexcept
+{
+    if (tapCount % 4 != 0)
+    {
+        double b = x;
+        processFull (x, b);
+        return x;
+    }
+
+    store (x, x);
+    const double* frames = history.get() + 2 * writeIndex;
+    const double sum = avxKernels ? monoDotAvx (monoCoefs.get(), frames, tapCount / 4)
+                                  : monoDot (monoCoefs.get(), frames, tapCount / 4);
+    advance();
+    return sum;
 }
 
 void StereoFir::processEven (double& a, double& b) noexcept

@@ -39,6 +39,11 @@ public:
     /** Push, then every tap. */
     void processFull (double& a, double& b) noexcept;
 
+    /** Push (x, x), then every tap on lane a alone: for filters whose two lanes carry
+        the same signal, such as the gain decimators. Returns what processFull would
+        leave in a, whatever lane b holds. */
+    double processFullMono (double x) noexcept;
+
     /** Push, then taps 0, 2, ..., N-2. */
     void processEven (double& a, double& b) noexcept;
 
@@ -92,6 +97,10 @@ private:
     // The even and then the odd coefficients, each once per lane: the stride-2 sums read
     // two taps per 32-byte load on processors with AVX.
     AlignedBuffer strideTwoCoefs;
+
+    // Every coefficient once, in groups of four taps ordered k, k + 2, k + 1, k + 3: the
+    // order in which one unpack of two frame pairs gathers lane a (N a multiple of 4).
+    AlignedBuffer monoCoefs;
 
     // Taps mirrored about N/2 (c[k] == c[N - k]) with tap 0 at zero, as in every
     // linear-phase table here: each sum then adds the two mirrored frames first and

@@ -66,7 +66,7 @@ std::vector<double> mirroredCoefs (int n, std::mt19937& rng)
     return c;
 }
 
-enum class Operation { push, full, even, odd, phase, centre, halfBand, count };
+enum class Operation { push, full, even, odd, phase, centre, halfBand, mono, count };
 
 void expectNaiveAgreement()
 {
@@ -118,6 +118,7 @@ void expectNaiveAgreement()
                 case Operation::odd:      fir.processOdd (outA, outB);           expected = naive.process (a, b, [] (int k) { return k % 2 == 1; }); break;
                 case Operation::phase:    fir.processPhase (phase, outA, outB);  expected = naive.process (a, b, [=] (int k) { return k % 4 == phase; }); break;
                 case Operation::centre:   fir.processCentre (outA, outB);        expected = naive.process (a, b, [=] (int k) { return k == centre; }); break;
+                case Operation::mono:     outA = outB = fir.processFullMono (a); expected = naive.process (a, a, [] (int) { return true; }); expected.second = expected.first; break;
                 default:                  fir.processHalfBand (outA, outB);      expected = naive.process (a, b, [=] (int k) { return k == centre || k % 2 == 1; }); break;
             }
 
