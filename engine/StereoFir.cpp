@@ -111,10 +111,8 @@ inline __m128d foldedDot (const double* coefs, const double* forward, const doub
 
 inline void writeLanes (__m128d sum, double& a, double& b) noexcept
 {
-    alignas (16) double out[2];
-    _mm_store_pd (out, sum);
-    a = out[0];
-    b = out[1];
+    _mm_storel_pd (&a, sum);
+    _mm_storeh_pd (&b, sum);
 }
 
 /** Both lanes of sum c[k] * x[k], k < count, two frames per 256-bit step; eight
@@ -494,12 +492,16 @@ void StereoFir::processPhase (int phase, double& a, double& b) noexcept
 }
 
 template <int factor>
-void StereoFir::interpolate (double* a, double* b) noexcept
+[[gnu::always_inline]] inline void StereoFir::interpolate (double* a, double* b) noexcept
 {
-    push (a[0], b[0]);
+    store (a[0], b[0]);
+    advance();
 
     for (int p = 1; p < factor; ++p)
-        push (0.0, 0.0);
+    {
+        store (0.0, 0.0);
+        advance();
+    }
 
     // The newest frame sits at writeIndex + 1, so the real one pushed factor - 1 frames
     // before it at writeIndex + factor; the earlier real frames follow every factor slots.
@@ -536,7 +538,23 @@ void StereoFir::processHalfBand (double& a, double& b) noexcept
     store (a, b);
     const double* frames = history.get() + 2 * writeIndex;
     const __m128d centre = _mm_mul_pd (_mm_loadu_pd (centreCoef), _mm_load_pd (frames + 2 * centreIndex));
-    writeLanes (_mm_add_pd (centre, tapSum<2> (1)), a, b);
+    __m128d odd;
+
+    if (symmetric)
+    {
+        // The odd taps pair up as k and N - k for k = 1, 3, ..., N / 2 - 1 (N a multiple of 4).
+        const int pairs = tapCount / 4;
+        const double* forward = frames + 2;
+        const double* backward = frames + 2 * (tapCount - 1);
+        odd = avxKernels ? foldedDotAvx<2> (strideTwoCoefs.get() + tapCount, forward, backward, pairs)
+                         : foldedDot<2> (laneCoefs.get() + 2, forward, backward, pairs);
+    }
+    else
+    {
+        odd = tapSum<2> (1);
+    }
+
+    writeLanes (_mm_add_pd (centre, odd), a, b);
     advance();
 }
 
