@@ -1,6 +1,5 @@
 #include "GainDetector.h"
 
-#include <algorithm>
 #include <cmath>
 
 GainDetector::GainDetector()
