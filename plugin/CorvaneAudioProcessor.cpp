@@ -1,5 +1,7 @@
 #include "CorvaneAudioProcessor.h"
 
+#include "CorvaneAudioProcessorEditor.h"
+
 #include "Conversions.h"
 #include "FactoryPresets.h"
 
@@ -128,7 +130,7 @@ bool CorvaneAudioProcessor::producesMidi() const
 
 juce::AudioProcessorEditor* CorvaneAudioProcessor::createEditor()
 {
-    return nullptr;
+    return new CorvaneAudioProcessorEditor (*this);
 }
 
 bool CorvaneAudioProcessor::hasEditor() const

@@ -1,0 +1,382 @@
+#include "CorvaneAudioProcessorEditor.h"
+
+#include "Artwork.h"
+#include "CorvaneAudioProcessor.h"
+
+namespace
+{
+// The whole layout; the panel picture is drawn around these bounds.
+struct ValueControlLayout
+{
+    juce::Rectangle<int> bounds;
+    double interval;
+    double doubleClickValue;
+};
+
+const ValueControlLayout valueControlLayout[12] {
+    { { 94, 28, 70, 86 }, 0.0, 0.0 },       // threshold
+    { { 170, 39, 50, 68 }, 0.0, 0.5 },      // peakCrest
+    { { 230, 39, 50, 68 }, 0.001, 0.155 },  // softKnee
+    { { 311, 28, 70, 86 }, 0.0, 0.5 },      // ratio
+    { { 121, 155, 70, 86 }, 0.0, 0.275 },   // attack
+    { { 208, 155, 70, 86 }, 0.0, 0.4174 },  // releasePeak
+    { { 286, 155, 70, 86 }, 0.0, 0.497 },   // releaseRMS
+    { { 635, 27, 70, 86 }, 0.0, 0.5 },      // makeupSlider
+    { { 644, 132, 50, 68 }, 0.0, 0.0 },     // dryMix
+    { { 18, 103, 50, 68 }, 0.0, 0.425 },    // keyHPFrequency
+    { { 642, 223, 55, 21 }, 0.0, 0.5 },     // outGain
+    { { 16, 223, 55, 21 }, 0.0, 0.425 },    // keyStereoDiff
+};
+
+// Adding order, which is also the stacking order.
+constexpr int valueControlOrder[12] { thresholdIndex, peakCrestIndex, ratioIndex, softKneeIndex, makeupIndex,
+                                      attackIndex, releasePeakIndex, releaseRmsIndex, dryMixIndex,
+                                      keyHpFrequencyIndex, outGainIndex, keyStereoDiffIndex };
+
+const juce::Rectangle<int> keyHpSlopeBounds { 16, 59, 55, 21 };
+const juce::Rectangle<int> deltaBounds { 507, 197, 58, 56 };
+const juce::Rectangle<int> bypassBounds { 565, 197, 58, 56 };
+const juce::Rectangle<int> qualityBounds { 400, 197, 50, 50 };
+const juce::Rectangle<int> peakRatioBounds { 286, 36, 21, 52 };
+const juce::Rectangle<int> infoBounds { 465, 212, 22, 20 };
+const juce::Rectangle<int> transferFunctionBounds { 413, 50, 130, 130 };
+const juce::Rectangle<int> meterScaleBounds { 549, 47, 25, 133 };
+const juce::Rectangle<int> meterBounds { 576, 52, 30, 130 };
+const juce::Rectangle<int> peakLedBounds { 265, 133, 23, 23 };
+const juce::Rectangle<int> rmsLedBounds { 275, 133, 23, 23 };
+const juce::Rectangle<int> infoScreenBounds { 410, 48, 200, 132 };
+
+constexpr int textBoxWidth = 50;
+constexpr int textBoxHeight = 16;
+constexpr float dimmedAlpha = 0.3f;
+
+constexpr float slopeValues[4] { 0.0f, 0.1f, 0.2f, 0.3f };   // per selector item index
+
+float onOff (bool on)
+{
+    return on ? 1.0f : 0.0f;
+}
+
+/** Halves a fading LED level each tick until it is dark. */
+float fade (float level)
+{
+    return level > 0.01f ? level * 0.5f : 0.0f;
+}
+
+/** One tick of a falling meter value: up at once, down by at most maxFallDb once the
+    counter has passed holdMs. */
+float fall (float value, float target, int& fallMs, int holdMs, float maxFallDb)
+{
+    if (target >= value)
+        return target;
+
+    if (value > 0.0f)
+    {
+        fallMs += CorvaneAudioProcessorEditor::refreshMs;
+
+        if (fallMs > holdMs)
+            value -= juce::jmin (value - target, maxFallDb);
+    }
+
+    return value;
+}
+} // namespace
+
+CorvaneAudioProcessorEditor::CorvaneAudioProcessorEditor (CorvaneAudioProcessor& owner)
+    : juce::AudioProcessorEditor (&owner),
+      processor (&owner)
+{
+    setSize (editorWidth, editorHeight);
+    juce::LookAndFeel::setDefaultLookAndFeel (&lookAndFeelCustom);
+
+    for (const auto index : valueControlOrder)
+        setUpValueControl (*valueControls[index]);
+
+    setUpSelector();
+    setUpButton (deltaButton, Artwork::deltaOff(), Artwork::deltaOn(), deltaBounds);
+    setUpButton (bypassButton, Artwork::bypassOff(), Artwork::bypassOn(), bypassBounds);
+    setUpButton (qualityButton, Artwork::qualityOff(), Artwork::qualityOn(), qualityBounds);
+    setUpButton (peakRatioButton, Artwork::peakRatioOff(), Artwork::peakRatioOn(), peakRatioBounds);
+    setUpButton (infoButton, Artwork::infoOff(), Artwork::infoOn(), infoBounds);
+    setUpDisplays();
+
+    startTimer (refreshMs);
+}
+
+CorvaneAudioProcessorEditor::~CorvaneAudioProcessorEditor() = default;
+
+void CorvaneAudioProcessorEditor::setUpValueControl (BetterSlider& slider)
+{
+    const auto index = (int) (std::find (std::begin (valueControls), std::end (valueControls), &slider)
+                              - std::begin (valueControls));
+    const auto isValueBox = index == outGainIndex || index == keyStereoDiffIndex;
+    const auto& layout = valueControlLayout[index];
+
+    addAndMakeVisible (slider);
+
+    if (isValueBox)
+        slider.setLookAndFeel (&lookAndFeelCustom2);
+
+    slider.setSliderStyle (juce::Slider::RotaryVerticalDrag);
+    slider.setTextBoxStyle (isValueBox ? juce::Slider::NoTextBox : juce::Slider::TextBoxBelow, true,
+                            textBoxWidth, textBoxHeight);
+    slider.addListener (this);
+
+    if (index == keyStereoDiffIndex)
+        slider.setSliderSnapsToMousePosition (false);
+
+    slider.setColour (juce::Slider::textBoxTextColourId, juce::Colour (0xffffffff));
+    slider.setColour (juce::Slider::textBoxBackgroundColourId, juce::Colour (0xff000000));
+
+    if (index == keyStereoDiffIndex)
+    {
+        slider.setColour (juce::Slider::backgroundColourId, juce::Colour (0xff000000));
+        slider.setColour (juce::Slider::thumbColourId, juce::Colour (0xff555555));
+    }
+
+    slider.setColour (juce::Slider::textBoxHighlightColourId, juce::Colour (0xffffffff));
+    slider.setColour (juce::Slider::textBoxOutlineColourId, juce::Colour (0xb2000000));
+
+    slider.setVelocityBasedMode (true);
+    slider.setVelocityModeParameters (1.0, 1, 0.02, false);
+
+    slider.valueToTextFunction = parameterTable[index].toText;
+    slider.setRange (0.0, 1.0, layout.interval);
+    slider.setBounds (layout.bounds);
+    slider.setDoubleClickReturnValue (true, layout.doubleClickValue);
+}
+
+void CorvaneAudioProcessorEditor::setUpSelector()
+{
+    addAndMakeVisible (keyHPSlope);
+    keyHPSlope.setJustificationType (juce::Justification::centred);
+    keyHPSlope.setColour (juce::ComboBox::backgroundColourId, juce::Colour (0x00ff0000));
+    keyHPSlope.setColour (juce::ComboBox::outlineColourId, juce::Colour (0xb2000000));
+    keyHPSlope.setColour (juce::ComboBox::textColourId, juce::Colour (0xffffffff));
+    keyHPSlope.addItem ("Off", 1);
+    keyHPSlope.addItem ("3dB/Oct", 2);
+    keyHPSlope.addItem ("6dB/Oct", 3);
+    keyHPSlope.addItem ("12dB/Oct", 4);
+    keyHPSlope.setSelectedId (1, juce::dontSendNotification);
+    keyHPSlope.addListener (this);
+    keyHPSlope.setBounds (keyHpSlopeBounds);
+}
+
+void CorvaneAudioProcessorEditor::setUpButton (juce::ImageButton& button, const juce::Image& off,
+                                               const juce::Image& on, juce::Rectangle<int> bounds)
+{
+    const auto clear = juce::Colours::transparentBlack;
+
+    addAndMakeVisible (button);
+    button.setImages (true, false, false, off, 1.0f, clear, off, 1.0f, clear, on, 1.0f, clear, 0.5f);
+    button.setToggleState (false, juce::dontSendNotification);
+    button.setClickingTogglesState (true);
+    button.addListener (this);
+    button.setBounds (bounds);
+}
+
+void CorvaneAudioProcessorEditor::setUpDisplays()
+{
+    addAndMakeVisible (transferFunction);
+    transferFunction.setBounds (transferFunctionBounds);
+
+    addAndMakeVisible (reductionMeterScale);
+    reductionMeterScale.addListener (this);
+    reductionMeterScale.setBounds (meterScaleBounds);
+
+    addAndMakeVisible (reductionMeter);
+    reductionMeter.addListener (this);
+    reductionMeter.setBounds (meterBounds);
+
+    addAndMakeVisible (peakled);
+    peakled.setBounds (peakLedBounds);
+
+    addAndMakeVisible (rmsled);
+    rmsled.setBounds (rmsLedBounds);
+    rmsled.colourIndex = 1;
+    rmsled.repaint();
+
+    addAndMakeVisible (infoScreen);
+    infoScreen.setBounds (infoScreenBounds);
+    infoScreen.setVisible (false);
+}
+
+void CorvaneAudioProcessorEditor::paint (juce::Graphics& g)
+{
+    g.drawImage (Artwork::panelBackground(), 0, 0, editorWidth, editorHeight, 0, 0, editorWidth, editorHeight);
+}
+
+//==============================================================================
+void CorvaneAudioProcessorEditor::notifyHost (int index, float value)
+{
+    // The index-based parameter interface is what this plug-in is built on.
+    JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
+    processor->setParameterNotifyingHost (index, value);
+    JUCE_END_IGNORE_WARNINGS_GCC_LIKE
+}
+
+void CorvaneAudioProcessorEditor::sliderValueChanged (juce::Slider* slider)
+{
+    for (int i = 0; i < (int) std::size (valueControls); ++i)
+        if (slider == valueControls[i])
+            notifyHost (i, (float) slider->getValue());
+}
+
+void CorvaneAudioProcessorEditor::comboBoxChanged (juce::ComboBox* box)
+{
+    if (box != &keyHPSlope)
+        return;
+
+    const auto item = keyHPSlope.getSelectedItemIndex();
+    notifyHost (keyHpSlopeIndex, juce::isPositiveAndBelow (item, 4) ? slopeValues[item] : 0.0f);
+}
+
+void CorvaneAudioProcessorEditor::buttonClicked (juce::Button* button)
+{
+    if (button == &deltaButton)
+        notifyHost (deltaIndex, onOff (button->getToggleState()));
+    else if (button == &bypassButton)
+        notifyHost (bypassIndex, onOff (button->getToggleState()));
+    else if (button == &qualityButton)
+        notifyHost (qualityIndex, onOff (button->getToggleState()));
+    else if (button == &peakRatioButton)
+        notifyHost (peakRatioIndex, onOff (button->getToggleState()));
+    else if (button == &reductionMeterScale || button == &reductionMeter)
+    {
+        reductionMeterScale.cycleScale();
+        notifyHost (meterScaleIndex, reductionMeterScale.meterScale);
+    }
+    else if (button == &infoButton)
+    {
+        const auto showInfo = infoButton.getToggleState();
+        infoScreen.setVisible (showInfo);
+        transferFunction.setVisible (! showInfo);
+        reductionMeter.setVisible (! showInfo);
+        reductionMeterScale.setVisible (! showInfo);
+    }
+}
+
+//==============================================================================
+void CorvaneAudioProcessorEditor::timerCallback()
+{
+    refreshControls();
+    refreshTransferFunction();
+    refreshMeter();
+    refreshLeds();
+    updateDimming();
+}
+
+void CorvaneAudioProcessorEditor::refreshControls()
+{
+    const auto* p = processor->parameterValues;
+
+    for (int i = 0; i < (int) std::size (valueControls); ++i)
+        valueControls[i]->setValue ((double) p[i], juce::dontSendNotification);
+
+    deltaButton.setToggleState (p[deltaIndex] > 0.5f, juce::dontSendNotification);
+    bypassButton.setToggleState (p[bypassIndex] > 0.5f, juce::dontSendNotification);
+    qualityButton.setToggleState (p[qualityIndex] > 0.5f, juce::dontSendNotification);
+    peakRatioButton.setToggleState (p[peakRatioIndex] > 0.5f, juce::dontSendNotification);
+
+    // Only the exact values the selector writes get an item; anything else shows "Off".
+    const auto slope = p[keyHpSlopeIndex];
+    const auto item = (int) (std::find (std::begin (slopeValues) + 1, std::end (slopeValues), slope)
+                             - std::begin (slopeValues));
+    keyHPSlope.setSelectedItemIndex (item < 4 ? item : 0, juce::dontSendNotification);
+}
+
+void CorvaneAudioProcessorEditor::refreshTransferFunction()
+{
+    const auto* p = processor->parameterValues;
+    const auto makeup = p[makeupIndex];
+    const auto dryMixValue = p[dryMixIndex];
+
+    transferFunction.thresholdDb = p[thresholdIndex] * -60.0f;
+    transferFunction.crestDb = p[peakCrestIndex] * 12.0f;
+    transferFunction.kneeDb = p[softKneeIndex] * 20.0f;
+    transferFunction.ratioFactor = 1.0f / (7.0f * std::pow (p[ratioIndex], 3.0f) + 1.0f);
+    transferFunction.fixedPeakRatioFactor = 0.125f;
+    transferFunction.peakRatioSwitch = p[peakRatioIndex];
+    transferFunction.makeupDb = makeup < 0.5f ? -60.0f * juce::square (1.0f - 2.0f * makeup) : 24.0f * makeup - 12.0f;
+    transferFunction.dryAttenuationDb = dryMixValue == 0.0f ? 180.0f : 60.0f - 60.0f * dryMixValue;
+    transferFunction.outGainDb = 24.0f * p[outGainIndex] - 12.0f;
+    transferFunction.repaint();
+}
+
+void CorvaneAudioProcessorEditor::refreshMeter()
+{
+    // The floor limits the reading to 100 dB of reduction.
+    const auto gain = juce::jmax ((float) processor->currentGain, 0.00001f);
+    const auto reductionDb = std::log (gain) * -8.68588924407959f;
+
+    if (processor->isSuspended())
+    {
+        meterCurrentDb = 0.0f;
+        meterHeldDb = 0.0f;
+    }
+    else
+    {
+        // The held value rests 3 s only in the first fall: its counter never restarts.
+        meterCurrentDb = fall (meterCurrentDb, reductionDb, currentFallMs, 40, 0.55f);
+        meterHeldDb = fall (meterHeldDb, reductionDb, heldFallMs, 3000, 0.05f);
+    }
+
+    const auto scale = processor->parameterValues[meterScaleIndex];
+
+    if (reductionMeter.currentReductionDb != meterCurrentDb || reductionMeter.heldReductionDb != meterHeldDb
+        || reductionMeter.meterScale != scale)
+    {
+        reductionMeter.currentReductionDb = meterCurrentDb;
+        reductionMeter.heldReductionDb = meterHeldDb;
+        reductionMeter.meterScale = scale;
+        reductionMeter.repaint();
+    }
+
+    if (reductionMeterScale.meterScale != scale)
+    {
+        reductionMeterScale.meterScale = scale;
+        reductionMeterScale.repaint();
+    }
+}
+
+void CorvaneAudioProcessorEditor::refreshLeds()
+{
+    // The LED of the path that holds the gain lower is lit; the other one fades.
+    if (processor->rmsGainDb > processor->peakGainDb)
+    {
+        peakLedLevel = 1.0f;
+        rmsLedLevel = fade (rmsLedLevel);
+    }
+    else
+    {
+        rmsLedLevel = 1.0f;
+        peakLedLevel = fade (peakLedLevel);
+    }
+
+    for (auto [led, level] : { std::pair (&peakled, peakLedLevel), std::pair (&rmsled, rmsLedLevel) })
+    {
+        if (led->brightness != level)
+        {
+            led->brightness = level;
+            led->repaint();
+        }
+    }
+}
+
+void CorvaneAudioProcessorEditor::updateDimming()
+{
+    // Dimming is only drawn; the controls stay operable. setAlpha repaints only on a change.
+    const auto bypassed = bypassButton.getToggleState();
+    const auto wetAlpha = bypassed || deltaButton.getToggleState() ? dimmedAlpha : 1.0f;
+    const auto alpha = bypassed ? dimmedAlpha : 1.0f;
+
+    for (auto* c : std::initializer_list<juce::Component*> { &threshold, &ratio, &softKnee, &attack,
+                                                             &releasePeak, &releaseRMS, &keyStereoDiff,
+                                                             &peakCrest, &peakRatioButton, &keyHPSlope })
+        c->setAlpha (alpha);
+
+    makeupSlider.setAlpha (wetAlpha);
+    dryMix.setAlpha (wetAlpha);
+    outGain.setAlpha (wetAlpha);
+    keyHPFrequency.setAlpha (bypassed || keyHPSlope.getSelectedItemIndex() < 1 ? dimmedAlpha : 1.0f);
+}

@@ -1,0 +1,163 @@
+#include "LookAndFeelCustom.h"
+
+#include "Artwork.h"
+
+namespace
+{
+const juce::String arialName { "Arial" };
+const juce::String arialReplacement { "Liberation Sans" };
+}
+
+LookAndFeelCustom::LookAndFeelCustom()
+{
+    using juce::Colour;
+
+    setColour (juce::TextButton::buttonColourId, Colour (0xffbbbbff));
+    setColour (juce::ListBox::outlineColourId, findColour (juce::ComboBox::outlineColourId));
+    setColour (juce::ScrollBar::thumbColourId, Colour (0xffbbbbdd));
+    setColour (juce::ScrollBar::backgroundColourId, Colour (0x00000000));
+    setColour (juce::Slider::thumbColourId, Colour (0xffffff00));
+    setColour (juce::Slider::trackColourId, Colour (0x7f000000));
+    setColour (juce::Slider::textBoxOutlineColourId, Colour (0xff008000));
+    setColour (juce::ProgressBar::backgroundColourId, Colour (0xffffffff).withAlpha (0.6f));
+    setColour (juce::ProgressBar::foregroundColourId, Colour (0xff008000).withAlpha (0.7f));
+    setColour (juce::PopupMenu::backgroundColourId, Colour (0xff000000));
+    setColour (juce::PopupMenu::textColourId, Colour (0xffffffff));
+    setColour (juce::PopupMenu::highlightedBackgroundColourId, Colour (0xff808080));
+    setColour (juce::PopupMenu::highlightedTextColourId, Colour (0xffffffff));
+    setColour (juce::ComboBox::backgroundColourId, Colour (0xff000000));
+    setColour (juce::ComboBox::textColourId, Colour (0xffffffff));
+    setColour (juce::ComboBox::buttonColourId, Colour (0xff555555));
+
+    scrollbarShadow.setShadowProperties (juce::DropShadow (juce::Colours::black.withAlpha (0.6f), 4, {}));
+}
+
+LookAndFeelCustom::~LookAndFeelCustom() = default;
+
+juce::Typeface::Ptr LookAndFeelCustom::getTypefaceForFont (const juce::Font& font)
+{
+    if (font.getTypefaceName() != arialName)
+        return LookAndFeel_V1::getTypefaceForFont (font);
+
+    juce::Font replacement (font);
+    replacement.setTypefaceName (arialReplacement);
+    return LookAndFeel_V1::getTypefaceForFont (replacement);
+}
+
+juce::ImageEffectFilter* LookAndFeelCustom::getScrollbarEffect()
+{
+    return &scrollbarShadow;
+}
+
+void LookAndFeelCustom::drawPopupMenuBackground (juce::Graphics& g, int width, int height)
+{
+    g.fillAll (findColour (juce::PopupMenu::backgroundColourId));
+    g.setColour (juce::Colour (0xff000000).withAlpha (0.6f));
+    g.drawRect (0, 0, width, height);
+}
+
+juce::Font LookAndFeelCustom::getPopupMenuFont()
+{
+    return juce::Font (11.0f);
+}
+
+void LookAndFeelCustom::drawComboBox (juce::Graphics& g, int, int, bool, int, int, int, int, juce::ComboBox&)
+{
+    g.drawImageAt (Artwork::box55(), 0, 0);
+}
+
+juce::Font LookAndFeelCustom::getComboBoxFont (juce::ComboBox&)
+{
+    return juce::Font (12.0f);
+}
+
+void LookAndFeelCustom::positionComboBoxText (juce::ComboBox& box, juce::Label& label)
+{
+    label.setBounds (1, 1, box.getWidth() - 2, box.getHeight() - 2);
+    label.setFont (getComboBoxFont (box));
+}
+
+void LookAndFeelCustom::drawLabel (juce::Graphics& g, juce::Label& label)
+{
+    if (label.findColour (juce::Label::backgroundColourId) == juce::Colour (0xff000000))
+        g.drawImageAt (Artwork::box50(), 0, 0);
+
+    if (! label.isBeingEdited())
+    {
+        const auto alpha = label.isEnabled() ? 1.0f : 0.5f;
+        const auto font = label.getFont();
+        const auto border = label.getBorderSize();
+        const auto area = border.subtractedFrom (label.getLocalBounds());
+
+        g.setColour (label.findColour (juce::Label::textColourId).withMultipliedAlpha (alpha));
+        g.setFont (font);
+        g.drawFittedText (label.getText(), area, label.getJustificationType(),
+                          juce::jmax (1, (int) ((float) label.getHeight() / font.getHeight())),
+                          label.getMinimumHorizontalScale());
+        g.setColour (label.findColour (juce::Label::outlineColourId).withMultipliedAlpha (alpha));
+    }
+    else if (label.isEnabled())
+    {
+        g.setColour (label.findColour (juce::Label::outlineColourId));
+    }
+    else
+    {
+        return;
+    }
+
+    g.drawRect (label.getLocalBounds());
+}
+
+int LookAndFeelCustom::frameIndex (double proportion, int numFrames)
+{
+    return juce::jlimit (0, numFrames - 1, (int) std::ceil ((numFrames - 1) * proportion));
+}
+
+void LookAndFeelCustom::drawRotarySlider (juce::Graphics& g, int x, int y, int width, int height, float,
+                                          float, float, juce::Slider& slider)
+{
+    // The position comes from the value itself, so a skewed range does not move the frame.
+    const auto strip = width == 70 ? Artwork::largeKnobStrip() : Artwork::smallKnobStrip();
+    const auto w = strip.getWidth();
+    const auto span = slider.getMaximum() - slider.getMinimum();
+
+    if (! strip.isValid() || span <= 0.0)
+        return;
+
+    const auto k = frameIndex ((slider.getValue() - slider.getMinimum()) / span, strip.getHeight() / w);
+    const auto r = juce::jmin ((float) width / 2.0f, (float) height / 2.0f);
+    const auto cx = (float) x + (float) width / 2.0f;
+    const auto cy = (float) y + (float) height / 2.0f;
+    const auto side = 2 * (int) r;
+
+    g.drawImage (strip, (int) (cx - r - 1.0f), (int) (cy - r), side, side, 0, k * w, w, w);
+}
+
+juce::Label* LookAndFeelCustom::createSliderTextBox (juce::Slider& slider)
+{
+    const auto isBar = slider.getSliderStyle() == juce::Slider::LinearBar;
+    const auto textColour = slider.findColour (juce::Slider::textBoxTextColourId);
+    const auto background = slider.findColour (juce::Slider::textBoxBackgroundColourId);
+    const auto outline = slider.findColour (juce::Slider::textBoxOutlineColourId);
+
+    auto* label = new juce::Label();
+    label->setFont (juce::Font ("Arial", 12.0f, juce::Font::plain));
+    label->setJustificationType (juce::Justification::centred);
+    label->setColour (juce::Label::textColourId, textColour);
+    label->setColour (juce::Label::backgroundColourId, isBar ? juce::Colour (0x00000000) : background);
+    label->setColour (juce::Label::outlineColourId, outline);
+    label->setColour (juce::TextEditor::textColourId, textColour);
+    label->setColour (juce::TextEditor::backgroundColourId, background.withAlpha (isBar ? 0.7f : 1.0f));
+    label->setColour (juce::TextEditor::outlineColourId, outline);
+    return label;
+}
+
+std::unique_ptr<juce::DropShadower> LookAndFeelCustom::createDropShadowerForComponent (juce::Component&)
+{
+    return {};
+}
+
+juce::ImageEffectFilter* LookAndFeelCustom::getSliderEffect (juce::Slider&)
+{
+    return nullptr;
+}

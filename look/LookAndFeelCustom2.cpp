@@ -1,0 +1,39 @@
+#include "LookAndFeelCustom2.h"
+
+#include "Artwork.h"
+
+LookAndFeelCustom2::LookAndFeelCustom2()
+{
+    using juce::Colour;
+
+    setColour (juce::TextButton::buttonColourId, Colour (0xffbbbbff));
+    setColour (juce::ListBox::outlineColourId, findColour (juce::ComboBox::outlineColourId));
+    setColour (juce::ScrollBar::thumbColourId, Colour (0xffbbbbdd));
+    setColour (juce::ScrollBar::backgroundColourId, Colour (0x00000000));
+    setColour (juce::Slider::thumbColourId, Colour (0xffffff00));
+    setColour (juce::Slider::trackColourId, Colour (0x7f000000));
+    setColour (juce::Slider::textBoxOutlineColourId, Colour (0xff008000));
+    setColour (juce::ProgressBar::backgroundColourId, Colour (0xffffffff).withAlpha (0.6f));
+    setColour (juce::ProgressBar::foregroundColourId, Colour (0xff008000).withAlpha (0.7f));
+    setColour (juce::PopupMenu::backgroundColourId, Colour (0xffeef5f8));
+    setColour (juce::PopupMenu::highlightedBackgroundColourId, Colour (0xbfa4c2ce));
+    setColour (juce::PopupMenu::highlightedTextColourId, Colour (0xff000000));
+    setColour (juce::TextEditor::focusedOutlineColourId, findColour (juce::TextButton::buttonColourId));
+}
+
+LookAndFeelCustom2::~LookAndFeelCustom2() = default;
+
+void LookAndFeelCustom2::drawRotarySlider (juce::Graphics& g, int, int, int width, int height, float, float,
+                                           float, juce::Slider& slider)
+{
+    g.setColour (juce::Colour (0xffffffff));
+    g.drawImageAt (Artwork::box55(), 0, 0);
+    g.setFont (juce::Font ("Arial", 12.0f, juce::Font::plain));
+    g.drawFittedText (slider.getTextFromValue (slider.getValue()), 0, 0, width, height,
+                      juce::Justification::centred, 1, 0.5f);
+}
+
+juce::ImageEffectFilter* LookAndFeelCustom2::getSliderEffect (juce::Slider&)
+{
+    return nullptr;
+}

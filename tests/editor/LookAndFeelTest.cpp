@@ -1,0 +1,132 @@
+#include "Artwork.h"
+#include "BetterSlider.h"
+#include "EditorTestSupport.h"
+
+using namespace editortest;
+
+namespace
+{
+struct KnobTest : ComponentTest
+{
+    /** The knob's picture as the slider draws it: 70 × 86 with its text box below. */
+    juce::Image drawKnob (double value, double maximum = 1.0)
+    {
+        BetterSlider slider ("knob");
+        slider.setSliderStyle (juce::Slider::RotaryVerticalDrag);
+        slider.setTextBoxStyle (juce::Slider::TextBoxBelow, true, 50, 16);
+        slider.setRange (0.0, maximum);
+        slider.setValue (value, juce::dontSendNotification);
+        slider.setBounds (0, 0, 70, 86);
+        slider.setVisible (true);
+        return render (slider).getClippedImage ({ 0, 0, 70, 70 });
+    }
+
+    /** Frame k of the large strip, placed as the knob places it: one pixel left. */
+    static juce::Image frame (int k)
+    {
+        juce::Image image (juce::Image::ARGB, 70, 70, true);
+        juce::Graphics g (image);
+        g.drawImage (Artwork::largeKnobStrip(), -1, 0, 70, 70, 0, k * 70, 70, 70);
+        return image;
+    }
+
+    /** Pixels that differ by more than the rounding of the two drawing routes. */
+    static int differingPixels (const juce::Image& a, const juce::Image& b)
+    {
+        int count = 0;
+        for (int y = 0; y < a.getHeight(); ++y)
+            for (int x = 0; x < a.getWidth(); ++x)
+            {
+                const auto p = a.getPixelAt (x, y).getARGB();
+                const auto q = b.getPixelAt (x, y).getARGB();
+                auto differs = false;
+                for (int shift = 0; shift < 32; shift += 8)
+                    differs = differs || std::abs ((int) ((p >> shift) & 0xff) - (int) ((q >> shift) & 0xff)) > 4;
+                count += differs ? 1 : 0;
+            }
+        return count;
+    }
+};
+} // namespace
+
+TEST_F (KnobTest, PicksTheFilmStripFrameFromTheValue)
+{
+    const struct
+    {
+        double value;
+        int frame;
+    } cases[] { { 0.0, 0 }, { 1.0e-6, 1 }, { 0.25, 25 }, { 0.5, 50 }, { 0.99, 99 }, { 1.0, 99 } };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.value);
+        const auto knob = drawKnob (c.value);
+        EXPECT_EQ (differingPixels (knob, frame (c.frame)), 0);
+        EXPECT_GT (differingPixels (knob, frame (c.frame == 0 ? 1 : c.frame - 1)), 0);
+    }
+
+    // The position is taken from the range, not from the value alone.
+    EXPECT_EQ (differingPixels (drawKnob (1.0, 2.0), frame (50)), 0);
+}
+
+TEST_F (KnobTest, StripsHoldAHundredFramesWithThePointerSweepingTheArc)
+{
+    const auto large = Artwork::largeKnobStrip();
+    const auto small = Artwork::smallKnobStrip();
+    EXPECT_EQ (large.getBounds(), juce::Rectangle<int> (0, 0, 70, 7000));
+    EXPECT_EQ (small.getBounds(), juce::Rectangle<int> (0, 0, 50, 5000));
+
+    // The pointer is the brightest part: bottom left at the minimum, top in the
+    // middle, bottom right at the maximum.
+    const auto brightestAt = [&large] (int k, int x, int y)
+    {
+        return large.getPixelAt (x, k * 70 + y).getBrightness() > 0.8f;
+    };
+    EXPECT_TRUE (brightestAt (0, 35 - 14, 35 + 14));
+    EXPECT_TRUE (brightestAt (49, 35, 35 - 20) || brightestAt (50, 35, 35 - 20));
+    EXPECT_TRUE (brightestAt (99, 35 + 14, 35 + 14));
+}
+
+TEST_F (ComponentTest, ArialTextUsesLiberationSansMetrics)
+{
+    const juce::String text ("Dry: 50% Wet: 50%");
+    const auto width = juce::Font ("Arial", 11.5f, juce::Font::plain).getStringWidthFloat (text);
+    EXPECT_GT (width, 10.0f);
+    EXPECT_FLOAT_EQ (width, juce::Font ("Liberation Sans", 11.5f, juce::Font::plain).getStringWidthFloat (text));
+}
+
+TEST_F (ComponentTest, LabelsShowTheBoxPictureOnlyOnExactlyBlack)
+{
+    juce::Label label;
+    label.setBounds (0, 0, 50, 16);
+    label.setVisible (true);
+
+    label.setColour (juce::Label::backgroundColourId, juce::Colour (0xff000001));
+    label.setColour (juce::Label::outlineColourId, juce::Colours::transparentBlack);
+    EXPECT_TRUE (isEmpty (render (label).getPixelAt (25, 8)));
+
+    label.setColour (juce::Label::backgroundColourId, juce::Colour (0xff000000));
+    EXPECT_EQ (render (label).getPixelAt (25, 8), Artwork::box50().getPixelAt (25, 8));
+}
+
+TEST_F (ComponentTest, ValueBoxDrawsTheBoxWithTheValueTextCentred)
+{
+    LookAndFeelCustom2 boxLook;
+    BetterSlider box ("box");
+    box.setLookAndFeel (&boxLook);
+    box.setSliderStyle (juce::Slider::RotaryVerticalDrag);
+    box.setTextBoxStyle (juce::Slider::NoTextBox, true, 50, 16);
+    box.valueToTextFunction = outGainText;
+    box.setBounds (0, 0, 55, 21);
+    box.setVisible (true);
+
+    const auto image = render (box);
+    int whiteInMiddle = 0;
+    for (int y = 3; y < 18; ++y)
+        for (int x = 10; x < 45; ++x)
+            whiteInMiddle += image.getPixelAt (x, y).getBrightness() > 0.7f ? 1 : 0;
+
+    EXPECT_GT (whiteInMiddle, 10);
+    EXPECT_EQ (image.getPixelAt (1, 10), Artwork::box55().getPixelAt (1, 10));
+    box.setLookAndFeel (nullptr);
+}

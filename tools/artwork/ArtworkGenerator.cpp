@@ -1,0 +1,374 @@
+// Draws every picture of the editor with the framework's graphics classes and writes
+// them as PNG files into the folder named on the command line. The control bounds
+// below mirror the editor's layout: captions and display area are placed around them.
+
+#include <juce_graphics/juce_graphics.h>
+
+namespace
+{
+using juce::Colour;
+using juce::Graphics;
+using juce::Image;
+using juce::Rectangle;
+
+const Colour panelTop { 0xff2b2e33 };
+const Colour panelBottom { 0xff1c1e22 };
+const Colour captionColour { 0xffc6ccd4 };
+const Colour dimCaption { 0xff6c727c };
+const Colour litCaption { 0xffffcf70 };
+const Colour litBlue { 0xff4fb0ff };
+const Colour displayBlack { 0xff000000 };
+const Colour gridColour { 0xff10161c };
+
+constexpr float knobArc = juce::MathConstants<float>::pi * 0.75f;   // 135 degrees each side
+constexpr int knobFrames = 100;
+
+juce::Font uiFont (float height, bool bold = true)
+{
+    return juce::Font ("Liberation Sans", height, bold ? juce::Font::bold : juce::Font::plain);
+}
+
+Image newImage (int width, int height)
+{
+    return Image (Image::ARGB, width, height, true);
+}
+
+void save (const Image& image, const juce::File& folder, const char* fileName)
+{
+    const auto file = folder.getChildFile (fileName);
+    file.deleteFile();
+    juce::FileOutputStream out (file);
+
+    if (! out.openedOk() || ! juce::PNGImageFormat().writeImageToStream (image, out))
+    {
+        std::fprintf (stderr, "cannot write %s\n", file.getFullPathName().toRawUTF8());
+        std::exit (1);
+    }
+}
+
+juce::Point<float> polar (juce::Point<float> centre, float radius, float angle)
+{
+    return centre.getPointOnCircumference (radius, angle);
+}
+
+//==============================================================================
+void drawKnob (Graphics& g, juce::Point<float> centre, float size, float angle)
+{
+    const auto body = size * 0.345f;
+
+    // Scale ticks stay put in every frame; the cap and its pointer turn.
+    g.setColour (Colour (0xff8a9099));
+    for (int i = 0; i <= 10; ++i)
+    {
+        const auto a = -knobArc + 2.0f * knobArc * (float) i / 10.0f;
+        const auto inner = polar (centre, body + size * 0.05f, a);
+        const auto outer = polar (centre, body + size * (i % 5 == 0 ? 0.13f : 0.10f), a);
+        g.drawLine ({ inner, outer }, i % 5 == 0 ? 1.6f : 1.0f);
+    }
+
+    const auto disc = [centre] (float r) { return Rectangle<float> (2 * r, 2 * r).withCentre (centre); };
+
+    g.setColour (Colour (0x60000000));
+    g.fillEllipse (disc (body + 1.5f).translated (0.0f, 1.0f));
+
+    g.setGradientFill (juce::ColourGradient (Colour (0xff4a4e56), centre.x, centre.y - body,
+                                             Colour (0xff15171a), centre.x, centre.y + body, false));
+    g.fillEllipse (disc (body));
+
+    const auto cap = body * 0.8f;
+    g.setGradientFill (juce::ColourGradient (Colour (0xff5c616a), centre.x - cap, centre.y - cap,
+                                             Colour (0xff24272c), centre.x + cap, centre.y + cap, false));
+    g.fillEllipse (disc (cap));
+    g.setColour (Colour (0x40ffffff));
+    g.drawEllipse (disc (cap), 0.8f);
+
+    juce::Path pointer;
+    pointer.startNewSubPath (polar (centre, cap * 0.3f, angle));
+    pointer.lineTo (polar (centre, body * 0.95f, angle));
+    g.setColour (Colour (0xfff4f4f0));
+    g.strokePath (pointer, juce::PathStrokeType (size * 0.04f, juce::PathStrokeType::curved,
+                                                 juce::PathStrokeType::rounded));
+}
+
+Image knobStrip (int size)
+{
+    auto strip = newImage (size, size * knobFrames);
+    Graphics g (strip);
+
+    for (int k = 0; k < knobFrames; ++k)
+    {
+        const auto angle = -knobArc + 2.0f * knobArc * (float) k / (float) (knobFrames - 1);
+        const auto centre = juce::Point<float> ((float) size, (float) size * (2 * k + 1)) * 0.5f;
+        juce::Graphics::ScopedSaveState state (g);
+        g.reduceClipRegion (0, k * size, size, size);
+        drawKnob (g, centre, (float) size, angle);
+    }
+
+    return strip;
+}
+
+//==============================================================================
+Image valueBox (int width, int height)
+{
+    auto image = newImage (width, height);
+    Graphics g (image);
+    const auto r = image.getBounds().toFloat();
+
+    g.setColour (Colour (0xff4a4f57));
+    g.fillRoundedRectangle (r, 2.5f);
+    g.setColour (Colour (0xff020304));
+    g.fillRoundedRectangle (r.reduced (0.0f, 0.0f).withTrimmedBottom (1.0f), 2.5f);
+    g.setColour (Colour (0xff0b0d10));
+    g.fillRoundedRectangle (r.reduced (1.0f).withTrimmedTop (1.0f).withTrimmedBottom (0.5f), 2.0f);
+    return image;
+}
+
+//==============================================================================
+void drawKeyBody (Graphics& g, Rectangle<float> r, float corner)
+{
+    g.setColour (Colour (0xff0c0d0f));
+    g.fillRoundedRectangle (r, corner);
+    const auto face = r.reduced (1.5f);
+    g.setGradientFill (juce::ColourGradient (Colour (0xff43474f), face.getX(), face.getY(),
+                                             Colour (0xff25282d), face.getX(), face.getBottom(), false));
+    g.fillRoundedRectangle (face, corner - 1.0f);
+    g.setColour (Colour (0x30ffffff));
+    g.drawHorizontalLine ((int) face.getY() + 1, face.getX() + corner, face.getRight() - corner);
+}
+
+void drawLamp (Graphics& g, Rectangle<float> r, Colour colour, bool lit)
+{
+    if (lit)
+    {
+        g.setColour (colour.withAlpha (0.35f));
+        g.fillRoundedRectangle (r.expanded (1.5f), 2.5f);
+    }
+
+    g.setColour (lit ? colour : Colour (0xff1a1c20));
+    g.fillRoundedRectangle (r, 1.5f);
+}
+
+Image squareKey (const char* caption, bool on)
+{
+    auto image = newImage (58, 56);
+    Graphics g (image);
+    const auto key = Rectangle<float> (3.0f, 3.0f, 52.0f, 50.0f);
+    drawKeyBody (g, key, 5.0f);
+    drawLamp (g, { 19.0f, 12.0f, 20.0f, 4.0f }, litCaption, on);
+    g.setColour (on ? litCaption : dimCaption);
+    g.setFont (uiFont (10.5f));
+    g.drawText (caption, key.withTrimmedTop (18.0f).withTrimmedBottom (8.0f), juce::Justification::centred);
+    return image;
+}
+
+Image qualityKey (bool eco)
+{
+    auto image = newImage (50, 50);
+    Graphics g (image);
+    drawKeyBody (g, { 2.0f, 2.0f, 46.0f, 46.0f }, 4.5f);
+    g.setFont (uiFont (9.0f));
+    g.setColour (eco ? dimCaption : litCaption);
+    g.drawText ("PRECISE", Rectangle<float> (2.0f, 9.0f, 46.0f, 14.0f), juce::Justification::centred);
+    g.setColour (eco ? litCaption : dimCaption);
+    g.drawText ("ECO", Rectangle<float> (2.0f, 27.0f, 46.0f, 14.0f), juce::Justification::centred);
+    g.setColour (Colour (0xff15171a));
+    g.drawHorizontalLine (25, 10.0f, 40.0f);
+    return image;
+}
+
+Image leverSwitch (bool down)
+{
+    auto image = newImage (21, 52);
+    Graphics g (image);
+    g.setColour (Colour (0xff17191c));
+    g.fillRoundedRectangle (0.0f, 0.0f, 21.0f, 52.0f, 3.0f);
+    g.setColour (Colour (0xff030304));
+    g.fillRoundedRectangle (7.5f, 4.0f, 6.0f, 35.0f, 3.0f);
+
+    const auto lever = Rectangle<float> (3.0f, down ? 26.0f : 4.0f, 15.0f, 13.0f);
+    g.setGradientFill (juce::ColourGradient (Colour (0xffb7bcc4), lever.getX(), lever.getY(),
+                                             Colour (0xff5d626a), lever.getX(), lever.getBottom(), false));
+    g.fillRoundedRectangle (lever, 2.5f);
+    g.setColour (Colour (0xff2a2d31));
+    for (int i = 0; i < 3; ++i)
+        g.drawHorizontalLine ((int) lever.getY() + 4 + 2 * i, lever.getX() + 3.0f, lever.getRight() - 3.0f);
+
+    g.setColour (down ? litCaption : dimCaption);
+    g.setFont (uiFont (8.5f));
+    g.drawText ("LIM", Rectangle<float> (0.0f, 41.0f, 21.0f, 10.0f), juce::Justification::centred);
+    return image;
+}
+
+Image infoKey (bool on)
+{
+    auto image = newImage (22, 20);
+    Graphics g (image);
+    drawKeyBody (g, { 1.0f, 1.0f, 20.0f, 18.0f }, 3.5f);
+    g.setColour (on ? litBlue : dimCaption);
+    g.setFont (juce::Font ("Liberation Serif", 14.0f, juce::Font::bold | juce::Font::italic));
+    g.drawText ("i", Rectangle<float> (1.0f, 1.0f, 20.0f, 18.0f), juce::Justification::centred);
+    return image;
+}
+
+//==============================================================================
+Image led (Colour lit, Colour unlit)
+{
+    auto image = newImage (23, 46);
+    Graphics g (image);
+    const auto lens = [] (float top) { return Rectangle<float> (11.0f, 11.0f).withCentre ({ 11.5f, top + 11.5f }); };
+
+    auto glow = juce::ColourGradient (lit.withAlpha (0.55f), 11.5f, 11.5f, lit.withAlpha (0.0f), 11.5f, 0.5f, true);
+    g.setGradientFill (glow);
+    g.fillEllipse (0.5f, 0.5f, 22.0f, 22.0f);
+    g.setGradientFill (juce::ColourGradient (lit.brighter (0.9f), 10.0f, 9.5f, lit, 11.5f, 16.5f, true));
+    g.fillEllipse (lens (0.0f));
+
+    g.setColour (Colour (0xff050506));
+    g.fillEllipse (lens (23.0f).expanded (1.5f));
+    g.setGradientFill (juce::ColourGradient (unlit.brighter (0.4f), 10.0f, 32.0f, unlit, 11.5f, 40.0f, true));
+    g.fillEllipse (lens (23.0f));
+    return image;
+}
+
+//==============================================================================
+struct Caption
+{
+    const char* text;
+    Rectangle<int> control;   // the control's bounds in the editor
+};
+
+// Knobs, value boxes and the selector, each captioned just above its bounds.
+const Caption captions[] {
+    { "THRESHOLD", { 94, 28, 70, 86 } },     { "CREST", { 170, 39, 50, 68 } },
+    { "KNEE", { 230, 39, 50, 68 } },         { "RATIO", { 311, 28, 70, 86 } },
+    { "ATTACK", { 121, 155, 70, 86 } },      { "PEAK", { 208, 155, 70, 86 } },
+    { "RMS", { 286, 155, 70, 86 } },         { "MAKEUP", { 635, 27, 70, 86 } },
+    { "DRY MIX", { 644, 132, 50, 68 } },     { "HP FREQ", { 18, 103, 50, 68 } },
+    { "OUTPUT", { 642, 223, 55, 21 } },      { "STEREO DIFF", { 16, 223, 55, 21 } },
+    { "HP SLOPE", { 16, 59, 55, 21 } },      { "COMP", { 286, 36, 21, 52 } },
+};
+
+const Rectangle<int> displayArea { 403, 40, 212, 150 };
+const Rectangle<int> transferArea { 413, 50, 130, 130 };
+const Rectangle<int> meterArea { 576, 52, 30, 130 };
+
+void drawCaption (Graphics& g, const Caption& c)
+{
+    g.setColour (captionColour);
+    g.setFont (uiFont (9.5f));
+    g.drawText (c.text, Rectangle<int> (c.control.getCentreX() - 40, c.control.getY() - 13, 80, 11),
+                juce::Justification::centred);
+}
+
+void drawScrew (Graphics& g, juce::Point<float> centre)
+{
+    const auto r = Rectangle<float> (8.0f, 8.0f).withCentre (centre);
+    g.setGradientFill (juce::ColourGradient (Colour (0xff7a7f87), r.getX(), r.getY(),
+                                             Colour (0xff2c2f34), r.getRight(), r.getBottom(), false));
+    g.fillEllipse (r);
+    g.setColour (Colour (0xff16181b));
+    g.drawLine (centre.x - 2.8f, centre.y + 1.2f, centre.x + 2.8f, centre.y - 1.2f, 1.2f);
+}
+
+void drawGroove (Graphics& g, int x, int top, int bottom)
+{
+    g.setColour (Colour (0xff131417));
+    g.drawVerticalLine (x, (float) top, (float) bottom);
+    g.setColour (Colour (0xff3a3d43));
+    g.drawVerticalLine (x + 1, (float) top, (float) bottom);
+}
+
+void drawDisplay (Graphics& g)
+{
+    g.setColour (Colour (0xff0d0e10));
+    g.fillRoundedRectangle (displayArea.toFloat().expanded (2.0f), 6.0f);
+    g.setColour (displayBlack);
+    g.fillRoundedRectangle (displayArea.toFloat(), 5.0f);
+
+    // A 10 dB grid behind the transfer curve (2 px per dB).
+    g.setColour (gridColour);
+    for (int i = 1; i < 7; ++i)
+    {
+        g.drawVerticalLine (transferArea.getX() + 20 * i - 10, (float) transferArea.getY(), (float) transferArea.getBottom());
+        g.drawHorizontalLine (transferArea.getY() + 20 * i - 10, (float) transferArea.getX(), (float) transferArea.getRight());
+    }
+    g.drawRect (transferArea);
+
+    g.setColour (Colour (0xff07090c));
+    g.fillRect (meterArea);
+}
+
+Image background()
+{
+    auto image = Image (Image::RGB, 717, 257, true);
+    Graphics g (image);
+    g.setGradientFill (juce::ColourGradient (panelTop, 0.0f, 0.0f, panelBottom, 0.0f, 257.0f, false));
+    g.fillAll();
+
+    g.setColour (Colour (0xff3d4047));
+    g.drawHorizontalLine (0, 0.0f, 717.0f);
+    g.setColour (Colour (0xff0e0f11));
+    g.drawRect (0, 0, 717, 257);
+
+    for (auto p : { juce::Point<float> (8.0f, 8.0f), { 708.0f, 8.0f }, { 8.0f, 248.0f }, { 708.0f, 248.0f } })
+        drawScrew (g, p);
+
+    drawGroove (g, 84, 14, 243);
+    drawGroove (g, 391, 14, 243);
+    drawGroove (g, 624, 14, 190);
+
+    drawDisplay (g);
+
+    g.setColour (Colour (0xffe8ebef));
+    g.setFont (uiFont (17.0f).withExtraKerningFactor (0.25f));
+    g.drawText ("VELMORA", Rectangle<int> (displayArea.getX(), 8, displayArea.getWidth(), 20), juce::Justification::centred);
+    g.setColour (dimCaption.brighter (0.3f));
+    g.setFont (uiFont (7.5f).withExtraKerningFactor (0.15f));
+    g.drawText ("FEEDBACK COMPRESSOR", Rectangle<int> (displayArea.getX(), 27, displayArea.getWidth(), 10), juce::Justification::centred);
+
+    g.setColour (captionColour.darker (0.2f));
+    g.setFont (uiFont (8.5f).withExtraKerningFactor (0.1f));
+    g.drawText ("KEY", Rectangle<int> (6, 20, 74, 11), juce::Justification::centred);
+    g.drawText ("RELEASE", Rectangle<int> (208, 118, 148, 11), juce::Justification::centred);
+
+    for (const auto& c : captions)
+        drawCaption (g, c);
+
+    // The info key sits low in the panel, so its caption goes below it.
+    drawCaption (g, { "INFO", { 456, 247, 40, 0 } });
+
+    return image;
+}
+} // namespace
+
+//==============================================================================
+int main (int argc, char* argv[])
+{
+    if (argc != 2)
+    {
+        std::fprintf (stderr, "usage: %s <output folder>\n", argv[0]);
+        return 2;
+    }
+
+    const auto folder = juce::File::getCurrentWorkingDirectory().getChildFile (argv[1]);
+    folder.createDirectory();
+
+    save (background(), folder, "panel_background.png");
+    save (knobStrip (70), folder, "knob_large.png");
+    save (knobStrip (50), folder, "knob_small.png");
+    save (valueBox (55, 21), folder, "box_55.png");
+    save (valueBox (50, 17), folder, "box_50.png");
+    save (squareKey ("DELTA", false), folder, "delta_off.png");
+    save (squareKey ("DELTA", true), folder, "delta_on.png");
+    save (squareKey ("BYPASS", false), folder, "bypass_off.png");
+    save (squareKey ("BYPASS", true), folder, "bypass_on.png");
+    save (qualityKey (false), folder, "quality_off.png");
+    save (qualityKey (true), folder, "quality_on.png");
+    save (leverSwitch (false), folder, "peak_ratio_off.png");
+    save (leverSwitch (true), folder, "peak_ratio_on.png");
+    save (infoKey (false), folder, "info_off.png");
+    save (infoKey (true), folder, "info_on.png");
+    save (led (Colour (0xff3aa0ff), Colour (0xff0b1a28)), folder, "led_blue.png");
+    save (led (Colour (0xffff3b2b), Colour (0xff2a0c0a)), folder, "led_red.png");
+    return 0;
+}
