@@ -494,6 +494,25 @@ void StereoFir::processPhase (int phase, double& a, double& b) noexcept
 template <int factor>
 [[gnu::always_inline]] inline void StereoFir::interpolate (double* a, double* b) noexcept
 {
+    if (tapCount % factor != 0)
+    {
+        // The real frames do not fill the taps evenly: phase by phase.
+        for (int p = 0; p < factor; ++p)
+        {
+            if (p > 0)
+                a[p] = b[p] = 0.0;
+
+            if (factor == 4)
+                processPhase (p, a[p], b[p]);
+            else if (p == 0)
+                processEven (a[0], b[0]);
+            else
+                processOdd (a[1], b[1]);
+        }
+
+        return;
+    }
+
     store (a[0], b[0]);
     advance();
 

@@ -56,12 +56,12 @@ public:
     /** A whole 2x interpolation step: the same as processEven on (a, b) followed by
         processOdd on a stuffed (0, 0), which leave phase 0 in (a, b) and phase 1 in
         (a1, b1). Both phases read only the real input frames, so one pass over them
-        serves both. N must be even. */
+        serves both (for even N). */
     void interpolateByTwo (double& a, double& b, double& a1, double& b1) noexcept;
 
     /** A whole 4x interpolation step: (a[0], b[0]) is pushed, then three stuffed zero
         frames; a[p], b[p] receive what processPhase (p) would give after each push.
-        N must be a multiple of 4. */
+        One pass for N a multiple of 4, phase by phase otherwise. */
     void interpolateByFour (double (&a)[4], double (&b)[4]) noexcept;
 
     /** Push, then the centre tap N/2 alone (phase 0 of a half-band interpolator). */
