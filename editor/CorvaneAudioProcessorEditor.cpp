@@ -57,6 +57,13 @@ float onOff (bool on)
     return on ? 1.0f : 0.0f;
 }
 
+/** The display's curve only has finite rows for values in 0..1 (a ratio value near
+    -0.52 would divide by zero), so it takes what a knob shows: the value clamped. */
+float unitValue (float value)
+{
+    return std::isfinite (value) ? juce::jlimit (0.0f, 1.0f, value) : 0.0f;
+}
+
 /** Halves a fading LED level each tick until it is dark. */
 float fade (float level)
 {
@@ -89,6 +96,10 @@ CorvaneAudioProcessorEditor::CorvaneAudioProcessorEditor (CorvaneAudioProcessor&
     setSize (editorWidth, editorHeight);
     juce::LookAndFeel::setDefaultLookAndFeel (&lookAndFeelCustom);
 
+    // The default is shared by every open editor and lapses when its owner closes; the
+    // editor's own look keeps its children drawn right when another instance closes.
+    setLookAndFeel (&lookAndFeelCustom);
+
     for (const auto index : valueControlOrder)
         setUpValueControl (*valueControls[index]);
 
@@ -103,7 +114,10 @@ CorvaneAudioProcessorEditor::CorvaneAudioProcessorEditor (CorvaneAudioProcessor&
     startTimer (refreshMs);
 }
 
-CorvaneAudioProcessorEditor::~CorvaneAudioProcessorEditor() = default;
+CorvaneAudioProcessorEditor::~CorvaneAudioProcessorEditor()
+{
+    setLookAndFeel (nullptr);
+}
 
 void CorvaneAudioProcessorEditor::setUpValueControl (BetterSlider& slider)
 {
@@ -287,26 +301,27 @@ void CorvaneAudioProcessorEditor::refreshControls()
 
 void CorvaneAudioProcessorEditor::refreshTransferFunction()
 {
-    const auto* p = processor->parameterValues;
-    const auto makeup = p[makeupIndex];
-    const auto dryMixValue = p[dryMixIndex];
+    const auto p = [this] (int index) { return unitValue (processor->parameterValues[index]); };
+    const auto makeup = p (makeupIndex);
+    const auto dryMixValue = p (dryMixIndex);
 
-    transferFunction.thresholdDb = p[thresholdIndex] * -60.0f;
-    transferFunction.crestDb = p[peakCrestIndex] * 12.0f;
-    transferFunction.kneeDb = p[softKneeIndex] * 20.0f;
-    transferFunction.ratioFactor = 1.0f / (7.0f * std::pow (p[ratioIndex], 3.0f) + 1.0f);
+    transferFunction.thresholdDb = p (thresholdIndex) * -60.0f;
+    transferFunction.crestDb = p (peakCrestIndex) * 12.0f;
+    transferFunction.kneeDb = p (softKneeIndex) * 20.0f;
+    transferFunction.ratioFactor = 1.0f / (7.0f * std::pow (p (ratioIndex), 3.0f) + 1.0f);
     transferFunction.fixedPeakRatioFactor = 0.125f;
-    transferFunction.peakRatioSwitch = p[peakRatioIndex];
+    transferFunction.peakRatioSwitch = processor->parameterValues[peakRatioIndex];
     transferFunction.makeupDb = makeup < 0.5f ? -60.0f * juce::square (1.0f - 2.0f * makeup) : 24.0f * makeup - 12.0f;
     transferFunction.dryAttenuationDb = dryMixValue == 0.0f ? 180.0f : 60.0f - 60.0f * dryMixValue;
-    transferFunction.outGainDb = 24.0f * p[outGainIndex] - 12.0f;
+    transferFunction.outGainDb = 24.0f * p (outGainIndex) - 12.0f;
     transferFunction.repaint();
 }
 
 void CorvaneAudioProcessorEditor::refreshMeter()
 {
-    // The floor limits the reading to 100 dB of reduction.
-    const auto gain = juce::jmax ((float) processor->currentGain, 0.00001f);
+    // The floor limits the reading to 100 dB of reduction; a non-finite gain reads as the floor too.
+    const auto published = (float) processor->currentGain;
+    const auto gain = published > 0.00001f ? published : 0.00001f;
     const auto reductionDb = std::log (gain) * -8.68588924407959f;
 
     if (processor->isSuspended())

@@ -1,5 +1,8 @@
 #include "EditorTestSupport.h"
 
+#include <cmath>
+#include <limits>
+
 using namespace editortest;
 
 namespace
@@ -363,9 +366,46 @@ TEST_F (EditorTest, MeterRisesAtOnceFallsFastAndHoldsOnlyInTheFirstFall)
     tick();
     EXPECT_NEAR (meter.currentReductionDb, 100.0f, 1.0e-3f);
 
+    processor.currentGain = std::numeric_limits<double>::quiet_NaN();
+    tick();
+    EXPECT_NEAR (meter.currentReductionDb, 100.0f, 1.0e-3f);
+
     processor.suspendProcessing (true);
     tick();
     EXPECT_EQ (meter.currentReductionDb, 0.0f);
     EXPECT_EQ (meter.heldReductionDb, 0.0f);
     processor.suspendProcessing (false);
+}
+
+TEST_F (EditorTest, TransferDisplayStaysFiniteForValuesOutsideTheRange)
+{
+    auto& display = *child<TranferFunctionComponent> (editor, "transferFunction");
+    const float awkward[] { -std::cbrt (1.0f / 7.0f), -1.0f, 2.0f, 1.0e30f, std::numeric_limits<float>::quiet_NaN() };
+
+    for (auto value : awkward)
+    {
+        SCOPED_TRACE (value);
+        for (int i = 0; i < numNamedParameters; ++i)
+            processor.setParameter (i, value);
+
+        tick();
+        for (int x = 0; x < TranferFunctionComponent::size; ++x)
+        {
+            ASSERT_TRUE (std::isfinite (display.mainRow (x)));
+            ASSERT_TRUE (std::isfinite (display.peakRow (x)));
+        }
+        render (display);
+    }
+}
+
+TEST_F (EditorTest, KeepsItsLookWhenAnotherInstanceClosesItsEditor)
+{
+    {
+        CorvaneAudioProcessor otherProcessor;
+        CorvaneAudioProcessorEditor otherEditor (otherProcessor);
+    }
+
+    for (auto* name : { "threshold", "keyHPSlope", "deltaButton" })
+        EXPECT_NE (dynamic_cast<LookAndFeelCustom*> (&component (name).getLookAndFeel()), nullptr) << name;
+    EXPECT_NE (dynamic_cast<LookAndFeelCustom2*> (&component ("outGain").getLookAndFeel()), nullptr);
 }
