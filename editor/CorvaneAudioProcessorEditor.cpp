@@ -79,7 +79,8 @@ float fall (float value, float target, int& fallMs, int holdMs, float maxFallDb)
 
     if (value > 0.0f)
     {
-        fallMs += CorvaneAudioProcessorEditor::refreshMs;
+        // Saturates instead of counting on for ever: only "past the hold" matters.
+        fallMs = juce::jmin (fallMs, holdMs) + CorvaneAudioProcessorEditor::refreshMs;
 
         if (fallMs > holdMs)
             value -= juce::jmin (value - target, maxFallDb);
@@ -101,7 +102,7 @@ CorvaneAudioProcessorEditor::CorvaneAudioProcessorEditor (CorvaneAudioProcessor&
     setLookAndFeel (&lookAndFeelCustom);
 
     for (const auto index : valueControlOrder)
-        setUpValueControl (*valueControls[index]);
+        setUpValueControl (index);
 
     setUpSelector();
     setUpButton (deltaButton, Artwork::deltaOff(), Artwork::deltaOn(), deltaBounds);
@@ -119,10 +120,9 @@ CorvaneAudioProcessorEditor::~CorvaneAudioProcessorEditor()
     setLookAndFeel (nullptr);
 }
 
-void CorvaneAudioProcessorEditor::setUpValueControl (BetterSlider& slider)
+void CorvaneAudioProcessorEditor::setUpValueControl (int index)
 {
-    const auto index = (int) (std::find (std::begin (valueControls), std::end (valueControls), &slider)
-                              - std::begin (valueControls));
+    auto& slider = *valueControls[index];
     const auto isValueBox = index == outGainIndex || index == keyStereoDiffIndex;
     const auto& layout = valueControlLayout[index];
 

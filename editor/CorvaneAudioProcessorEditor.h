@@ -38,7 +38,7 @@ public:
     static constexpr int refreshMs = 50;
 
 private:
-    void setUpValueControl (BetterSlider& slider);
+    void setUpValueControl (int index);
     void setUpSelector();
     void setUpButton (juce::ImageButton& button, const juce::Image& off, const juce::Image& on,
                       juce::Rectangle<int> bounds);
