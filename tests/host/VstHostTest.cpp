@@ -9,6 +9,18 @@ namespace Vst2
 
 namespace
 {
+    /** The raw VST 2 effect record behind a hosted instance. */
+    struct EffectRecord : juce::ExtensionsVisitor
+    {
+        Vst2::AEffect* effect = nullptr;
+
+        void visitVSTClient (const VSTClient& client) override
+        {
+            // The framework declares the record in its own namespace; the layout is the same.
+            effect = reinterpret_cast<Vst2::AEffect*> (client.getAEffectPtr());
+        }
+    };
+
     struct HostedPlugin
     {
         juce::ScopedJuceInitialiser_GUI gui;
@@ -28,7 +40,12 @@ namespace
             instance = format.createInstanceFromDescription (description, 44100.0, 512, error);
         }
 
-        Vst2::AEffect& effect() { return *static_cast<Vst2::AEffect*> (instance->getPlatformSpecificData()); }
+        Vst2::AEffect& effect()
+        {
+            EffectRecord record;
+            instance->getExtensions (record);
+            return *record.effect;
+        }
 
         Vst2::VstIntPtr dispatch (int opcode, int index = 0, Vst2::VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f)
         {

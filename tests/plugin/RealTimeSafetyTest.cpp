@@ -108,4 +108,4 @@ TEST_P (RealTimeSafety, ProcessBlockAllocatesNothingForAnyBlockSize)
 }
 
 INSTANTIATE_TEST_SUITE_P (Rates, RealTimeSafety, testing::Values (44100.0, 96000.0),
-                          [] (const auto& info) { return "At" + std::to_string (static_cast<int> (info.param)) + "Hz"; });
+                          [] (const testing::TestParamInfo<double>& rate) { return "At" + std::to_string (static_cast<int> (rate.param)) + "Hz"; });
