@@ -8,42 +8,35 @@ namespace
 {
 struct KnobTest : ComponentTest
 {
-    /** The knob's picture as the slider draws it: 70 × 86 with its text box below. */
-    juce::Image drawKnob (double value, double maximum = 1.0)
+    /** The knob area as the slider draws it, with its 16 px text box below. */
+    juce::Image drawKnob (double value, double maximum = 1.0, int width = 70)
     {
         BetterSlider slider ("knob");
         slider.setSliderStyle (juce::Slider::RotaryVerticalDrag);
         slider.setTextBoxStyle (juce::Slider::TextBoxBelow, true, 50, 16);
         slider.setRange (0.0, maximum);
         slider.setValue (value, juce::dontSendNotification);
-        slider.setBounds (0, 0, 70, 86);
+        slider.setBounds (0, 0, width, width + 16);
         slider.setVisible (true);
-        return render (slider).getClippedImage ({ 0, 0, 70, 70 });
+        return render (slider).getClippedImage ({ 0, 0, width, width });
     }
 
-    /** Frame k of the large strip, placed as the knob places it: one pixel left. */
-    static juce::Image frame (int k)
+    /** Frame k of a strip, placed as the knob places it in a square area: one pixel left. */
+    static juce::Image frame (int k, const juce::Image& strip = Artwork::largeKnobStrip())
     {
-        juce::Image image (juce::Image::ARGB, 70, 70, true);
+        const auto w = strip.getWidth();
+        juce::Image image (juce::Image::ARGB, w, w, true);
         juce::Graphics g (image);
-        g.drawImage (Artwork::largeKnobStrip(), -1, 0, 70, 70, 0, k * 70, 70, 70);
+        g.drawImage (strip, -1, 0, w, w, 0, k * w, w, w);
         return image;
     }
 
-    /** Pixels that differ by more than the rounding of the two drawing routes. */
     static int differingPixels (const juce::Image& a, const juce::Image& b)
     {
         int count = 0;
         for (int y = 0; y < a.getHeight(); ++y)
             for (int x = 0; x < a.getWidth(); ++x)
-            {
-                const auto p = a.getPixelAt (x, y).getARGB();
-                const auto q = b.getPixelAt (x, y).getARGB();
-                auto differs = false;
-                for (int shift = 0; shift < 32; shift += 8)
-                    differs = differs || std::abs ((int) ((p >> shift) & 0xff) - (int) ((q >> shift) & 0xff)) > 4;
-                count += differs ? 1 : 0;
-            }
+                count += a.getPixelAt (x, y) != b.getPixelAt (x, y) ? 1 : 0;
         return count;
     }
 };
@@ -67,6 +60,9 @@ TEST_F (KnobTest, PicksTheFilmStripFrameFromTheValue)
 
     // The position is taken from the range, not from the value alone.
     EXPECT_EQ (differingPixels (drawKnob (1.0, 2.0), frame (50)), 0);
+
+    // Any width but 70 takes the small strip.
+    EXPECT_EQ (differingPixels (drawKnob (0.5, 1.0, 50), frame (50, Artwork::smallKnobStrip())), 0);
 }
 
 TEST_F (KnobTest, StripsHoldAHundredFramesWithThePointerSweepingTheArc)
@@ -129,4 +125,25 @@ TEST_F (ComponentTest, ValueBoxDrawsTheBoxWithTheValueTextCentred)
     EXPECT_GT (whiteInMiddle, 10);
     EXPECT_EQ (image.getPixelAt (1, 10), Artwork::box55().getPixelAt (1, 10));
     box.setLookAndFeel (nullptr);
+}
+
+TEST_F (ComponentTest, SelectorShowsItsBoxAndTextWithoutAnArrow)
+{
+    juce::ComboBox box ("keyHPSlope");
+    box.setColour (juce::ComboBox::textColourId, juce::Colour (0xffffffff));
+    box.addItem ("Off", 1);
+    box.setSelectedId (1, juce::dontSendNotification);
+    box.setBounds (0, 0, 55, 21);
+    box.setVisible (true);
+
+    const auto image = render (box);
+    const auto picture = Artwork::box55();
+    EXPECT_EQ (image.getPixelAt (50, 10), picture.getPixelAt (50, 10));   // where an arrow would be
+    EXPECT_EQ (image.getPixelAt (2, 10), picture.getPixelAt (2, 10));
+
+    int textPixels = 0;
+    for (int y = 3; y < 18; ++y)
+        for (int x = 3; x < 45; ++x)
+            textPixels += image.getPixelAt (x, y).getBrightness() > 0.6f ? 1 : 0;
+    EXPECT_GT (textPixels, 10);
 }
