@@ -1,50 +1,38 @@
 #include "CorvaneAudioProcessorEditor.h"
 
 #include "Artwork.h"
+#include "EditorLayout.h"
 #include "CorvaneAudioProcessor.h"
 
 namespace
 {
-// The whole layout; the panel picture is drawn around these bounds.
-struct ValueControlLayout
+struct ValueControlSetup
 {
     juce::Rectangle<int> bounds;
     double interval;
     double doubleClickValue;
 };
 
-const ValueControlLayout valueControlLayout[12] {
-    { { 94, 28, 70, 86 }, 0.0, 0.0 },       // threshold
-    { { 170, 39, 50, 68 }, 0.0, 0.5 },      // peakCrest
-    { { 230, 39, 50, 68 }, 0.001, 0.155 },  // softKnee
-    { { 311, 28, 70, 86 }, 0.0, 0.5 },      // ratio
-    { { 121, 155, 70, 86 }, 0.0, 0.275 },   // attack
-    { { 208, 155, 70, 86 }, 0.0, 0.4174 },  // releasePeak
-    { { 286, 155, 70, 86 }, 0.0, 0.497 },   // releaseRMS
-    { { 635, 27, 70, 86 }, 0.0, 0.5 },      // makeupSlider
-    { { 644, 132, 50, 68 }, 0.0, 0.0 },     // dryMix
-    { { 18, 103, 50, 68 }, 0.0, 0.425 },    // keyHPFrequency
-    { { 642, 223, 55, 21 }, 0.0, 0.5 },     // outGain
-    { { 16, 223, 55, 21 }, 0.0, 0.425 },    // keyStereoDiff
+// In parameter order.
+const ValueControlSetup valueControlSetup[12] {
+    { EditorLayout::threshold, 0.0, 0.0 },
+    { EditorLayout::peakCrest, 0.0, 0.5 },
+    { EditorLayout::softKnee, 0.001, 0.155 },
+    { EditorLayout::ratio, 0.0, 0.5 },
+    { EditorLayout::attack, 0.0, 0.275 },
+    { EditorLayout::releasePeak, 0.0, 0.4174 },
+    { EditorLayout::releaseRms, 0.0, 0.497 },
+    { EditorLayout::makeup, 0.0, 0.5 },
+    { EditorLayout::dryMix, 0.0, 0.0 },
+    { EditorLayout::keyHpFrequency, 0.0, 0.425 },
+    { EditorLayout::outGain, 0.0, 0.5 },
+    { EditorLayout::keyStereoDiff, 0.0, 0.425 },   // the same as the frequency knob, not the factory 1.0
 };
 
 // Adding order, which is also the stacking order.
 constexpr int valueControlOrder[12] { thresholdIndex, peakCrestIndex, ratioIndex, softKneeIndex, makeupIndex,
                                       attackIndex, releasePeakIndex, releaseRmsIndex, dryMixIndex,
                                       keyHpFrequencyIndex, outGainIndex, keyStereoDiffIndex };
-
-const juce::Rectangle<int> keyHpSlopeBounds { 16, 59, 55, 21 };
-const juce::Rectangle<int> deltaBounds { 507, 197, 58, 56 };
-const juce::Rectangle<int> bypassBounds { 565, 197, 58, 56 };
-const juce::Rectangle<int> qualityBounds { 400, 197, 50, 50 };
-const juce::Rectangle<int> peakRatioBounds { 286, 36, 21, 52 };
-const juce::Rectangle<int> infoBounds { 465, 212, 22, 20 };
-const juce::Rectangle<int> transferFunctionBounds { 413, 50, 130, 130 };
-const juce::Rectangle<int> meterScaleBounds { 549, 47, 25, 133 };
-const juce::Rectangle<int> meterBounds { 576, 52, 30, 130 };
-const juce::Rectangle<int> peakLedBounds { 265, 133, 23, 23 };
-const juce::Rectangle<int> rmsLedBounds { 275, 133, 23, 23 };
-const juce::Rectangle<int> infoScreenBounds { 410, 48, 200, 132 };
 
 constexpr int textBoxWidth = 50;
 constexpr int textBoxHeight = 16;
@@ -94,7 +82,7 @@ CorvaneAudioProcessorEditor::CorvaneAudioProcessorEditor (CorvaneAudioProcessor&
     : juce::AudioProcessorEditor (&owner),
       processor (&owner)
 {
-    setSize (editorWidth, editorHeight);
+    setSize (EditorLayout::width, EditorLayout::height);
     juce::LookAndFeel::setDefaultLookAndFeel (&lookAndFeelCustom);
 
     // The default is shared by every open editor and lapses when its owner closes; the
@@ -105,11 +93,11 @@ CorvaneAudioProcessorEditor::CorvaneAudioProcessorEditor (CorvaneAudioProcessor&
         setUpValueControl (index);
 
     setUpSelector();
-    setUpButton (deltaButton, Artwork::deltaOff(), Artwork::deltaOn(), deltaBounds);
-    setUpButton (bypassButton, Artwork::bypassOff(), Artwork::bypassOn(), bypassBounds);
-    setUpButton (qualityButton, Artwork::qualityOff(), Artwork::qualityOn(), qualityBounds);
-    setUpButton (peakRatioButton, Artwork::peakRatioOff(), Artwork::peakRatioOn(), peakRatioBounds);
-    setUpButton (infoButton, Artwork::infoOff(), Artwork::infoOn(), infoBounds);
+    setUpButton (deltaButton, Artwork::deltaOff(), Artwork::deltaOn(), EditorLayout::delta);
+    setUpButton (bypassButton, Artwork::bypassOff(), Artwork::bypassOn(), EditorLayout::bypass);
+    setUpButton (qualityButton, Artwork::qualityOff(), Artwork::qualityOn(), EditorLayout::quality);
+    setUpButton (peakRatioButton, Artwork::peakRatioOff(), Artwork::peakRatioOn(), EditorLayout::peakRatio);
+    setUpButton (infoButton, Artwork::infoOff(), Artwork::infoOn(), EditorLayout::info);
     setUpDisplays();
 
     startTimer (refreshMs);
@@ -124,7 +112,7 @@ void CorvaneAudioProcessorEditor::setUpValueControl (int index)
 {
     auto& slider = *valueControls[index];
     const auto isValueBox = index == outGainIndex || index == keyStereoDiffIndex;
-    const auto& layout = valueControlLayout[index];
+    const auto& setup = valueControlSetup[index];
 
     addAndMakeVisible (slider);
 
@@ -155,9 +143,9 @@ void CorvaneAudioProcessorEditor::setUpValueControl (int index)
     slider.setVelocityModeParameters (1.0, 1, 0.02, false);
 
     slider.valueToTextFunction = parameterTable[index].toText;
-    slider.setRange (0.0, 1.0, layout.interval);
-    slider.setBounds (layout.bounds);
-    slider.setDoubleClickReturnValue (true, layout.doubleClickValue);
+    slider.setRange (0.0, 1.0, setup.interval);
+    slider.setBounds (setup.bounds);
+    slider.setDoubleClickReturnValue (true, setup.doubleClickValue);
 }
 
 void CorvaneAudioProcessorEditor::setUpSelector()
@@ -173,7 +161,7 @@ void CorvaneAudioProcessorEditor::setUpSelector()
     keyHPSlope.addItem ("12dB/Oct", 4);
     keyHPSlope.setSelectedId (1, juce::dontSendNotification);
     keyHPSlope.addListener (this);
-    keyHPSlope.setBounds (keyHpSlopeBounds);
+    keyHPSlope.setBounds (EditorLayout::keyHpSlope);
 }
 
 void CorvaneAudioProcessorEditor::setUpButton (juce::ImageButton& button, const juce::Image& off,
@@ -192,32 +180,34 @@ void CorvaneAudioProcessorEditor::setUpButton (juce::ImageButton& button, const 
 void CorvaneAudioProcessorEditor::setUpDisplays()
 {
     addAndMakeVisible (transferFunction);
-    transferFunction.setBounds (transferFunctionBounds);
+    transferFunction.setBounds (EditorLayout::transferFunction);
 
     addAndMakeVisible (reductionMeterScale);
     reductionMeterScale.addListener (this);
-    reductionMeterScale.setBounds (meterScaleBounds);
+    reductionMeterScale.setBounds (EditorLayout::meterScale);
 
     addAndMakeVisible (reductionMeter);
     reductionMeter.addListener (this);
-    reductionMeter.setBounds (meterBounds);
+    reductionMeter.setBounds (EditorLayout::meter);
 
     addAndMakeVisible (peakled);
-    peakled.setBounds (peakLedBounds);
+    peakled.setBounds (EditorLayout::peakLed);
 
     addAndMakeVisible (rmsled);
-    rmsled.setBounds (rmsLedBounds);
+    rmsled.setBounds (EditorLayout::rmsLed);
     rmsled.colourIndex = 1;
     rmsled.repaint();
 
     addAndMakeVisible (infoScreen);
-    infoScreen.setBounds (infoScreenBounds);
+    infoScreen.setBounds (EditorLayout::infoScreen);
     infoScreen.setVisible (false);
 }
 
 void CorvaneAudioProcessorEditor::paint (juce::Graphics& g)
 {
-    g.drawImage (Artwork::panelBackground(), 0, 0, editorWidth, editorHeight, 0, 0, editorWidth, editorHeight);
+    const auto w = EditorLayout::width;
+    const auto h = EditorLayout::height;
+    g.drawImage (Artwork::panelBackground(), 0, 0, w, h, 0, 0, w, h);
 }
 
 //==============================================================================

@@ -33,8 +33,6 @@ public:
     void comboBoxChanged (juce::ComboBox* box) override;
     void timerCallback() override;
 
-    static constexpr int editorWidth = 717;
-    static constexpr int editorHeight = 257;
     static constexpr int refreshMs = 50;
 
 private:

@@ -1,8 +1,10 @@
 // Draws every picture of the editor with the framework's graphics classes and writes
-// them as PNG files into the folder named on the command line. The control bounds
-// below mirror the editor's layout: captions and display area are placed around them.
+// them as PNG files into the folder named on the command line. Captions and the
+// display area are placed around the editor's own layout.
 
 #include <juce_graphics/juce_graphics.h>
+
+#include "EditorLayout.h"
 
 namespace
 {
@@ -117,7 +119,7 @@ Image valueBox (int width, int height)
     g.setColour (Colour (0xff4a4f57));
     g.fillRoundedRectangle (r, 2.5f);
     g.setColour (Colour (0xff020304));
-    g.fillRoundedRectangle (r.reduced (0.0f, 0.0f).withTrimmedBottom (1.0f), 2.5f);
+    g.fillRoundedRectangle (r.withTrimmedBottom (1.0f), 2.5f);
     g.setColour (Colour (0xff0b0d10));
     g.fillRoundedRectangle (r.reduced (1.0f).withTrimmedTop (1.0f).withTrimmedBottom (0.5f), 2.0f);
     return image;
@@ -239,18 +241,22 @@ struct Caption
 
 // Knobs, value boxes and the selector, each captioned just above its bounds.
 const Caption captions[] {
-    { "THRESHOLD", { 94, 28, 70, 86 } },     { "CREST", { 170, 39, 50, 68 } },
-    { "KNEE", { 230, 39, 50, 68 } },         { "RATIO", { 311, 28, 70, 86 } },
-    { "ATTACK", { 121, 155, 70, 86 } },      { "PEAK", { 208, 155, 70, 86 } },
-    { "RMS", { 286, 155, 70, 86 } },         { "MAKEUP", { 635, 27, 70, 86 } },
-    { "DRY MIX", { 644, 132, 50, 68 } },     { "HP FREQ", { 18, 103, 50, 68 } },
-    { "OUTPUT", { 642, 223, 55, 21 } },      { "STEREO DIFF", { 16, 223, 55, 21 } },
-    { "HP SLOPE", { 16, 59, 55, 21 } },      { "COMP", { 286, 36, 21, 52 } },
+    { "THRESHOLD", EditorLayout::threshold },  { "CREST", EditorLayout::peakCrest },
+    { "KNEE", EditorLayout::softKnee },        { "RATIO", EditorLayout::ratio },
+    { "ATTACK", EditorLayout::attack },        { "PEAK", EditorLayout::releasePeak },
+    { "RMS", EditorLayout::releaseRms },       { "MAKEUP", EditorLayout::makeup },
+    { "DRY MIX", EditorLayout::dryMix },       { "HP FREQ", EditorLayout::keyHpFrequency },
+    { "OUTPUT", EditorLayout::outGain },       { "STEREO DIFF", EditorLayout::keyStereoDiff },
+    { "HP SLOPE", EditorLayout::keyHpSlope },  { "COMP", EditorLayout::peakRatio },
 };
 
-const Rectangle<int> displayArea { 403, 40, 212, 150 };
-const Rectangle<int> transferArea { 413, 50, 130, 130 };
-const Rectangle<int> meterArea { 576, 52, 30, 130 };
+// Black behind everything the information panel can cover.
+const auto displayArea = EditorLayout::infoScreen.getUnion (EditorLayout::meterScale)
+                             .getUnion (EditorLayout::meter)
+                             .getUnion (EditorLayout::transferFunction)
+                             .expanded (6, 8);
+const auto& transferArea = EditorLayout::transferFunction;
+const auto& meterArea = EditorLayout::meter;
 
 void drawCaption (Graphics& g, const Caption& c)
 {
@@ -300,17 +306,19 @@ void drawDisplay (Graphics& g)
 
 Image background()
 {
-    auto image = Image (Image::RGB, 717, 257, true);
+    auto image = Image (Image::RGB, EditorLayout::width, EditorLayout::height, true);
+    const auto panel = image.getBounds().toFloat();
     Graphics g (image);
-    g.setGradientFill (juce::ColourGradient (panelTop, 0.0f, 0.0f, panelBottom, 0.0f, 257.0f, false));
+    g.setGradientFill (juce::ColourGradient (panelTop, 0.0f, 0.0f, panelBottom, 0.0f, panel.getBottom(), false));
     g.fillAll();
 
     g.setColour (Colour (0xff3d4047));
-    g.drawHorizontalLine (0, 0.0f, 717.0f);
+    g.drawHorizontalLine (0, 0.0f, panel.getRight());
     g.setColour (Colour (0xff0e0f11));
-    g.drawRect (0, 0, 717, 257);
+    g.drawRect (image.getBounds());
 
-    for (auto p : { juce::Point<float> (8.0f, 8.0f), { 708.0f, 8.0f }, { 8.0f, 248.0f }, { 708.0f, 248.0f } })
+    const auto screws = panel.reduced (8.0f);
+    for (auto p : { screws.getTopLeft(), screws.getTopRight(), screws.getBottomLeft(), screws.getBottomRight() })
         drawScrew (g, p);
 
     drawGroove (g, 84, 14, 243);
@@ -329,13 +337,14 @@ Image background()
     g.setColour (captionColour.darker (0.2f));
     g.setFont (uiFont (8.5f).withExtraKerningFactor (0.1f));
     g.drawText ("KEY", Rectangle<int> (6, 20, 74, 11), juce::Justification::centred);
-    g.drawText ("RELEASE", Rectangle<int> (208, 118, 148, 11), juce::Justification::centred);
+    const auto releases = EditorLayout::releasePeak.getUnion (EditorLayout::releaseRms);
+    g.drawText ("RELEASE", releases.withY (releases.getY() - 37).withHeight (11), juce::Justification::centred);
 
     for (const auto& c : captions)
         drawCaption (g, c);
 
     // The info key sits low in the panel, so its caption goes below it.
-    drawCaption (g, { "INFO", { 456, 247, 40, 0 } });
+    drawCaption (g, { "INFO", EditorLayout::info.withY (EditorLayout::info.getBottom() + 15) });
 
     return image;
 }
