@@ -78,9 +78,9 @@ float fall (float value, float target, int& fallMs, int holdMs, float maxFallDb)
 }
 } // namespace
 
-CorvaneAudioProcessorEditor::CorvaneAudioProcessorEditor (CorvaneAudioProcessor& owner)
-    : juce::AudioProcessorEditor (&owner),
-      processor (&owner)
+CorvaneAudioProcessorEditor::CorvaneAudioProcessorEditor (CorvaneAudioProcessor& ownerProcessor)
+    : juce::AudioProcessorEditor (&ownerProcessor),
+      owner (&ownerProcessor)
 {
     setSize (EditorLayout::width, EditorLayout::height);
     juce::LookAndFeel::setDefaultLookAndFeel (&lookAndFeelCustom);
@@ -215,7 +215,7 @@ void CorvaneAudioProcessorEditor::notifyHost (int index, float value)
 {
     // The index-based parameter interface is what this plug-in is built on.
     JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
-    processor->setParameterNotifyingHost (index, value);
+    owner->setParameterNotifyingHost (index, value);
     JUCE_END_IGNORE_WARNINGS_GCC_LIKE
 }
 
@@ -272,7 +272,7 @@ void CorvaneAudioProcessorEditor::timerCallback()
 
 void CorvaneAudioProcessorEditor::refreshControls()
 {
-    const auto* p = processor->parameterValues;
+    const auto* p = owner->parameterValues;
 
     for (int i = 0; i < (int) std::size (valueControls); ++i)
         valueControls[i]->setValue ((double) p[i], juce::dontSendNotification);
@@ -291,7 +291,7 @@ void CorvaneAudioProcessorEditor::refreshControls()
 
 void CorvaneAudioProcessorEditor::refreshTransferFunction()
 {
-    const auto p = [this] (int index) { return unitValue (processor->parameterValues[index]); };
+    const auto p = [this] (int index) { return unitValue (owner->parameterValues[index]); };
     const auto makeup = p (makeupIndex);
     const auto dryMixValue = p (dryMixIndex);
 
@@ -300,7 +300,7 @@ void CorvaneAudioProcessorEditor::refreshTransferFunction()
     transferFunction.kneeDb = p (softKneeIndex) * 20.0f;
     transferFunction.ratioFactor = 1.0f / (7.0f * std::pow (p (ratioIndex), 3.0f) + 1.0f);
     transferFunction.fixedPeakRatioFactor = 0.125f;
-    transferFunction.peakRatioSwitch = processor->parameterValues[peakRatioIndex];
+    transferFunction.peakRatioSwitch = owner->parameterValues[peakRatioIndex];
     transferFunction.makeupDb = makeup < 0.5f ? -60.0f * juce::square (1.0f - 2.0f * makeup) : 24.0f * makeup - 12.0f;
     transferFunction.dryAttenuationDb = dryMixValue == 0.0f ? 180.0f : 60.0f - 60.0f * dryMixValue;
     transferFunction.outGainDb = 24.0f * p (outGainIndex) - 12.0f;
@@ -310,11 +310,11 @@ void CorvaneAudioProcessorEditor::refreshTransferFunction()
 void CorvaneAudioProcessorEditor::refreshMeter()
 {
     // The floor limits the reading to 100 dB of reduction; a non-finite gain reads as the floor too.
-    const auto published = (float) processor->currentGain;
+    const auto published = (float) owner->currentGain;
     const auto gain = published > 0.00001f ? published : 0.00001f;
     const auto reductionDb = std::log (gain) * -8.68588924407959f;
 
-    if (processor->isSuspended())
+    if (owner->isSuspended())
     {
         meterCurrentDb = 0.0f;
         meterHeldDb = 0.0f;
@@ -326,7 +326,7 @@ void CorvaneAudioProcessorEditor::refreshMeter()
         meterHeldDb = fall (meterHeldDb, reductionDb, heldFallMs, 3000, 0.05f);
     }
 
-    const auto scale = processor->parameterValues[meterScaleIndex];
+    const auto scale = owner->parameterValues[meterScaleIndex];
 
     if (reductionMeter.currentReductionDb != meterCurrentDb || reductionMeter.heldReductionDb != meterHeldDb
         || reductionMeter.meterScale != scale)
@@ -347,7 +347,7 @@ void CorvaneAudioProcessorEditor::refreshMeter()
 void CorvaneAudioProcessorEditor::refreshLeds()
 {
     // The LED of the path that holds the gain lower is lit; the other one fades.
-    if (processor->rmsGainDb > processor->peakGainDb)
+    if (owner->rmsGainDb > owner->peakGainDb)
     {
         peakLedLevel = 1.0f;
         rmsLedLevel = fade (rmsLedLevel);

@@ -23,7 +23,7 @@ class CorvaneAudioProcessorEditor : public juce::AudioProcessorEditor,
                                     public juce::Timer
 {
 public:
-    explicit CorvaneAudioProcessorEditor (CorvaneAudioProcessor& owner);
+    explicit CorvaneAudioProcessorEditor (CorvaneAudioProcessor& ownerProcessor);
     ~CorvaneAudioProcessorEditor() override;
 
     void paint (juce::Graphics& g) override;
@@ -50,7 +50,8 @@ private:
     void refreshLeds();
     void updateDimming();
 
-    CorvaneAudioProcessor* const processor;
+    // The processor outlives its editor.
+    CorvaneAudioProcessor* const owner;
 
     LookAndFeelCustom lookAndFeelCustom;
     LookAndFeelCustom2 lookAndFeelCustom2;
