@@ -181,8 +181,8 @@ void CompressorEngine::processOversampled (double& left, double& right, double& 
 
     // Zero-stuffed 2x interpolation: the doubled input makes up for the stuffed zero.
     // Each long half-band sum runs inside a detection stage it does not depend on, between
-    // the detector's evaluations, so it fills the wait for the detector's loop instead of
-    // adding to it. Every filter still sees its own operations in the same order.
+    // the detector's evaluations, so it fills the wait for log and exp instead of adding
+    // to it. Every filter still sees its own operations in the same order.
     double l0 = 2.0 * left;
     double r0 = 2.0 * right;
     upsampler.processCentre (l0, r0);

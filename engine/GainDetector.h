@@ -1,6 +1,5 @@
 #pragma once
 
-#include "FastMath.h"
 #include "FilterTables.h"
 #include "StereoFir.h"
 
@@ -37,8 +36,8 @@ public:
     double detectPrecise (double k1, double k2, double n) noexcept;
 
     /** detectEco, running the caller's alongside() after the first evaluation: work that
-        does not depend on the gain overlaps the feedback loop's wait instead of
-        queueing behind it. */
+        does not depend on the gain overlaps the feedback loop's wait for log and exp
+        instead of queueing behind it. */
     template <typename Work>
     double detectEco (double k1, double k2, double n, Work&& alongside) noexcept;
 
@@ -112,7 +111,6 @@ private:
     struct Envelopes
     {
         double previousGain;
-        double previousGainNepers;  // ln previousGain, as the loop formed it
         double averageLevel2Db;
         double peakEnvDb;
         double rmsEnvDb1;
@@ -143,27 +141,16 @@ private:
 
     static constexpr double dbPerNeper = 8.685889638065037;    // 20 / ln 10
     static constexpr double nepersPerDb = 0.11512925464970228; // ln 10 / 20
-    static constexpr double sensingFloorNepers = -0x1.01e3b843eaa73p+4; // ln 1e-07: -140 dB
-
-    /** The loop carries the previous gain in nepers; these two hold it between calls
-        and notice when previousGain was written from outside (reset, a test). */
-    double previousGainNepers = 0.0;
-    double gainOfPreviousNepers = 1.0;
+    static constexpr double sensingFloor = 1e-07;               // -140 dB
 
     Envelopes loadEnvelopes() const noexcept
     {
-        double nepers = previousGainNepers;
-        if (__builtin_expect (previousGain != gainOfPreviousNepers, 0))
-            nepers = FastMath::log (previousGain);
-
-        return { previousGain, nepers, averageLevel2Db, peakEnvDb, rmsEnvDb1, rmsEnvDb2, peakGainDb, rmsGainDb };
+        return { previousGain, averageLevel2Db, peakEnvDb, rmsEnvDb1, rmsEnvDb2, peakGainDb, rmsGainDb };
     }
 
     void storeEnvelopes (const Envelopes& s) noexcept
     {
         previousGain = s.previousGain;
-        previousGainNepers = s.previousGainNepers;
-        gainOfPreviousNepers = s.previousGain;
         averageLevel2Db = s.averageLevel2Db;
         peakEnvDb = s.peakEnvDb;
         rmsEnvDb1 = s.rmsEnvDb1;
@@ -222,22 +209,20 @@ private:
 
 [[gnu::always_inline]] inline double GainDetector::step (Envelopes& s, const Curve& curve, double a, double b, double c) noexcept
 {
-    // The loop runs previous gain (in nepers) -> softplus -> targets -> envelopes -> gain
-    // in nepers; every term that does not wait for it is formed off that loop.
+    // The loop runs previous gain -> log -> targets -> envelopes -> exp -> gain; every
+    // term that does not wait for the log is formed off that loop.
     //
     // Signed choice of the larger key value, then sensing through the previous gain:
-    // the detector listens to (roughly) the compressor's own output. The level
-    // e = |m/2| g + |m/2| (g >= 0) is taken in nepers as ln |m/2| + ln (1 + g), and with
-    // g = exp (y) the second term is softplus (y): ln |m/2| waits on the key only, so the
-    // loop runs through one softplus instead of an exp and a log. exp (y) is still
-    // formed, beside the loop, for the returned gain.
+    // the detector listens to (roughly) the compressor's own output. The gain is never
+    // negative, so |m/2| g + |m/2| is |m/2 g + m/2| bit for bit.
     const double m = b > a ? b : a;
-    const double keyNepers = FastMath::log (std::abs (m * 0.5));
+    const double halfM = std::abs (m * 0.5);
     const double rmsBase = s.averageLevel2Db * curve.levelCoef * 0.5 + curve.rmsOffsetDb;
 
-    double nepers = keyNepers + FastMath::softplus (s.previousGainNepers);
-    if (nepers < sensingFloorNepers)
-        nepers = sensingFloorNepers;
+    double e = halfM * s.previousGain + halfM;
+    if (e < sensingFloor)
+        e = sensingFloor;
+    const double nepers = std::log (e);
 
     // The stored average keeps its well-conditioned form; the RMS target reads the same
     // average as the affine rmsBase + nepers x levelPerNeper, equal up to rounding.
@@ -257,9 +242,9 @@ private:
     s.rmsGainDb = std::min (s.rmsEnvDb1, s.rmsEnvDb2);
     s.peakGainDb = s.peakEnvDb;
 
-    s.previousGainNepers = std::min (s.peakGainDb, s.rmsGainDb) * nepersPerDb;
-    s.previousGain = FastMath::exp (s.previousGainNepers);
-    return s.previousGain;
+    const double gain = std::exp (std::min (s.peakGainDb, s.rmsGainDb) * nepersPerDb);
+    s.previousGain = gain;
+    return gain;
 }
 
 template <typename Work>
