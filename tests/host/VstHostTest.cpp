@@ -294,3 +294,48 @@ TEST_F (VstHost, BypassGivesBackTheInputDelayedByTheReportedLatency)
         plugin.instance->releaseResources();
     }
 }
+
+TEST_F (VstHost, EditorOpensAtItsFixedSizeAndClosesWhileAudioRuns)
+{
+    Vst2::ERect* rect = nullptr;
+    plugin.instance->prepareToPlay (44100.0, 256);
+
+    juce::AudioBuffer<float> buffer (2, 256);
+    juce::MidiBuffer midi;
+    auto processSome = [&]
+    {
+        for (int block = 0; block < 8; ++block)
+        {
+            for (int i = 0; i < buffer.getNumSamples(); ++i)
+                buffer.setSample (i % 2, i, 0.5f * std::sin (0.01f * static_cast<float> (i)));
+            plugin.instance->processBlock (buffer, midi);
+        }
+    };
+
+    for (int round = 0; round < 2; ++round)
+    {
+        std::unique_ptr<juce::AudioProcessorEditor> editor (plugin.instance->createEditor());
+        ASSERT_NE (editor, nullptr);
+        editor->addToDesktop (0);
+        editor->setVisible (true);
+
+        for (int wait = 0; wait < 20 && editor->getWidth() != 717; ++wait)
+        {
+            processSome();
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+        }
+
+        EXPECT_EQ (editor->getWidth(), 717);
+        EXPECT_EQ (editor->getHeight(), 257);
+        plugin.dispatch (Vst2::effEditGetRect, 0, 0, &rect);
+        ASSERT_NE (rect, nullptr);
+        EXPECT_EQ (rect->right - rect->left, 717);
+        EXPECT_EQ (rect->bottom - rect->top, 257);
+
+        processSome();
+        editor.reset();
+        processSome();
+    }
+
+    plugin.instance->releaseResources();
+}
