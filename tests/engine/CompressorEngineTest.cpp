@@ -1,6 +1,6 @@
 #include "CompressorEngine.h"
 #include "FilterTables.h"
-#include "Spectrum.h"
+#include "FrequencyResponse.h"
 
 #include <gtest/gtest.h>
 

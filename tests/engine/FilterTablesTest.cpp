@@ -1,5 +1,5 @@
 #include "FilterTables.h"
-#include "Spectrum.h"
+#include "FrequencyResponse.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "KeyFilterStage.h"
-#include "Spectrum.h"
+#include "FrequencyResponse.h"
 
 #include <gtest/gtest.h>
 
