@@ -1,6 +1,7 @@
 #include "LookAndFeelCustom.h"
 
 #include "Artwork.h"
+#include "ClassicColours.h"
 
 namespace
 {
@@ -12,15 +13,7 @@ LookAndFeelCustom::LookAndFeelCustom()
 {
     using juce::Colour;
 
-    setColour (juce::TextButton::buttonColourId, Colour (0xffbbbbff));
-    setColour (juce::ListBox::outlineColourId, findColour (juce::ComboBox::outlineColourId));
-    setColour (juce::ScrollBar::thumbColourId, Colour (0xffbbbbdd));
-    setColour (juce::ScrollBar::backgroundColourId, Colour (0x00000000));
-    setColour (juce::Slider::thumbColourId, Colour (0xffffff00));
-    setColour (juce::Slider::trackColourId, Colour (0x7f000000));
-    setColour (juce::Slider::textBoxOutlineColourId, Colour (0xff008000));
-    setColour (juce::ProgressBar::backgroundColourId, Colour (0xffffffff).withAlpha (0.6f));
-    setColour (juce::ProgressBar::foregroundColourId, Colour (0xff008000).withAlpha (0.7f));
+    applyClassicColours (*this);
     setColour (juce::PopupMenu::backgroundColourId, Colour (0xff000000));
     setColour (juce::PopupMenu::textColourId, Colour (0xffffffff));
     setColour (juce::PopupMenu::highlightedBackgroundColourId, Colour (0xff808080));

@@ -1,20 +1,13 @@
 #include "LookAndFeelCustom2.h"
 
 #include "Artwork.h"
+#include "ClassicColours.h"
 
 LookAndFeelCustom2::LookAndFeelCustom2()
 {
     using juce::Colour;
 
-    setColour (juce::TextButton::buttonColourId, Colour (0xffbbbbff));
-    setColour (juce::ListBox::outlineColourId, findColour (juce::ComboBox::outlineColourId));
-    setColour (juce::ScrollBar::thumbColourId, Colour (0xffbbbbdd));
-    setColour (juce::ScrollBar::backgroundColourId, Colour (0x00000000));
-    setColour (juce::Slider::thumbColourId, Colour (0xffffff00));
-    setColour (juce::Slider::trackColourId, Colour (0x7f000000));
-    setColour (juce::Slider::textBoxOutlineColourId, Colour (0xff008000));
-    setColour (juce::ProgressBar::backgroundColourId, Colour (0xffffffff).withAlpha (0.6f));
-    setColour (juce::ProgressBar::foregroundColourId, Colour (0xff008000).withAlpha (0.7f));
+    applyClassicColours (*this);
     setColour (juce::PopupMenu::backgroundColourId, Colour (0xffeef5f8));
     setColour (juce::PopupMenu::highlightedBackgroundColourId, Colour (0xbfa4c2ce));
     setColour (juce::PopupMenu::highlightedTextColourId, Colour (0xff000000));
