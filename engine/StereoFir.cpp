@@ -34,6 +34,20 @@ bool mirroredAboutCentre (int taps, const double* coefs) noexcept
     return true;
 }
 
+/** Every even tap but the centre is zero (N a multiple of 4): the half-band sum reads
+    only the odd taps, at a stride of two frames. */
+bool isHalfBand (int taps, const double* coefs) noexcept
+{
+    if (taps % 4 != 0)
+        return false;
+
+    for (int k = 0; k < taps; k += 2)
+        if (k != taps / 2 && coefs[k] != 0.0)
+            return false;
+
+    return true;
+}
+
 /** Both lanes of sum c[first + i * step] * x[first + i * step] for i < count, with
     four independent partial sums (taps i mod 4) combined as (s0 + s1) + (s2 + s3).
     coefs and frames point at tap 0; every frame is 16-byte aligned. */
@@ -227,6 +241,50 @@ __attribute__ ((target ("avx"))) __m128d foldedDotAvx (const double* packed, con
 
     return sum;
 }
+/** foldedDotAvx<2> over parity runs: forward points at the frame of tap k, backward at
+    that of tap N - k, and the frames of taps k + 2 and N - k - 2 are their neighbours in
+    the runs. The same pairs in the same partial sums, with one load per pair. */
+__attribute__ ((target ("avx"))) inline __m256d runPairForward (const double* p) noexcept
+{
+    return _mm256_loadu_pd (p);
+}
+
+__attribute__ ((target ("avx"))) inline __m256d runPairBackward (const double* p) noexcept
+{
+    const __m256d pair = _mm256_loadu_pd (p - 2);
+    return _mm256_permute2f128_pd (pair, pair, 1);
+}
+
+__attribute__ ((target ("avx"))) __m128d foldedRunDotAvx (const double* packed, const double* forward, const double* backward, int count) noexcept
+{
+    __m256d s0 = _mm256_setzero_pd();
+    __m256d s1 = _mm256_setzero_pd();
+    __m256d s2 = _mm256_setzero_pd();
+    __m256d s3 = _mm256_setzero_pd();
+    int i = 0;
+
+    for (; i + 8 <= count; i += 8)
+    {
+        const double* f = forward + 2 * i;
+        const double* b = backward - 2 * i;
+        s0 = _mm256_add_pd (s0, _mm256_mul_pd (_mm256_loadu_pd (packed + 2 * i), _mm256_add_pd (runPairForward (f), runPairBackward (b))));
+        s1 = _mm256_add_pd (s1, _mm256_mul_pd (_mm256_loadu_pd (packed + 2 * i + 4), _mm256_add_pd (runPairForward (f + 4), runPairBackward (b - 4))));
+        s2 = _mm256_add_pd (s2, _mm256_mul_pd (_mm256_loadu_pd (packed + 2 * i + 8), _mm256_add_pd (runPairForward (f + 8), runPairBackward (b - 8))));
+        s3 = _mm256_add_pd (s3, _mm256_mul_pd (_mm256_loadu_pd (packed + 2 * i + 12), _mm256_add_pd (runPairForward (f + 12), runPairBackward (b - 12))));
+    }
+
+    const __m256d s = _mm256_add_pd (_mm256_add_pd (s0, s1), _mm256_add_pd (s2, s3));
+    __m128d sum = _mm_add_pd (_mm256_castpd256_pd128 (s), _mm256_extractf128_pd (s, 1));
+
+    for (; i < count; ++i)
+    {
+        const __m128d frames = _mm_add_pd (_mm_load_pd (forward + 2 * i), _mm_load_pd (backward - 2 * i));
+        sum = _mm_add_pd (sum, _mm_mul_pd (_mm_loadu_pd (packed + 2 * i), frames));
+    }
+
+    return sum;
+}
+
 /** The factor phase sums of a zero-stuffed interpolator at once: phase p is
     sum c[p + factor j] x[factor j] over the real frames, x pointing at the newest real
     frame. Both lanes of phase p go to sums[p]. Two partial sums per phase (j even, odd). */
@@ -374,6 +432,9 @@ StereoFir::StereoFir (int taps, const double* coefs, double fill)
       monoCoefs (allocateAligned (static_cast<std::size_t> (taps))),
       symmetric (mirroredAboutCentre (taps, coefs))
 {
+    if (symmetric && isHalfBand (taps, coefs))
+        parityRuns = allocateAligned (4 * static_cast<std::size_t> (taps));
+
     constexpr int groupOrder[4] = { 0, 2, 1, 3 };
 
     for (int k = 0; k + 4 <= tapCount; k += 4)
@@ -563,10 +624,21 @@ void StereoFir::processHalfBand (double& a, double& b) noexcept
     {
         // The odd taps pair up as k and N - k for k = 1, 3, ..., N / 2 - 1 (N a multiple of 4).
         const int pairs = tapCount / 4;
-        const double* forward = frames + 2;
-        const double* backward = frames + 2 * (tapCount - 1);
-        odd = avxKernels ? foldedDotAvx<2> (strideTwoCoefs.get() + tapCount, forward, backward, pairs)
-                         : foldedDot<2> (laneCoefs.get() + 2, forward, backward, pairs);
+        const double* oddCoefs = strideTwoCoefs.get() + tapCount;
+
+        if (avxKernels && parityRuns != nullptr)
+        {
+            // Taps 1, 3, ..., N - 1 read one parity's run, in that order.
+            const double* run = parityRun (writeIndex + 1);
+            odd = foldedRunDotAvx (oddCoefs, run, run + 2 * (tapCount / 2 - 1), pairs);
+        }
+        else
+        {
+            const double* forward = frames + 2;
+            const double* backward = frames + 2 * (tapCount - 1);
+            odd = avxKernels ? foldedDotAvx<2> (oddCoefs, forward, backward, pairs)
+                             : foldedDot<2> (laneCoefs.get() + 2, forward, backward, pairs);
+        }
     }
     else
     {
@@ -581,4 +653,7 @@ void StereoFir::reset() noexcept
 {
     writeIndex = 0;
     std::fill (history.get(), history.get() + 4 * tapCount, fillValue);
+
+    if (parityRuns != nullptr)
+        std::fill (parityRuns.get(), parityRuns.get() + 4 * tapCount, fillValue);
 }

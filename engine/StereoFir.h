@@ -113,6 +113,11 @@ private:
     template <int factor>
     void interpolate (double* a, double* b) noexcept;
 
+    // For half-band tables only: the frames again, split by the parity of their slot,
+    // each parity's run doubled like the history (N is even, so a slot and its copy
+    // share a parity). The odd taps' frames then lie side by side, two to a 32-byte load.
+    AlignedBuffer parityRuns;
+
     void store (double a, double b) noexcept
     {
         // One 16-byte store per copy: the sums read the frame back with 16-byte loads at
@@ -121,6 +126,19 @@ private:
         double* h = history.get();
         _mm_store_pd (h + 2 * writeIndex, frame);
         _mm_store_pd (h + 2 * (writeIndex + tapCount), frame);
+
+        if (parityRuns != nullptr)
+        {
+            double* run = parityRun (writeIndex);
+            _mm_store_pd (run, frame);
+            _mm_store_pd (run + tapCount, frame);
+        }
+    }
+
+    /** Where the frame in history slot s sits in its parity's run. */
+    double* parityRun (int slot) const noexcept
+    {
+        return parityRuns.get() + 2 * ((slot & 1) * tapCount + (slot >> 1));
     }
 
     void advance() noexcept
