@@ -53,12 +53,15 @@ void configure (CompressorEngine& engine, double rate, int precise)
     engine.reset();
 }
 
-/** Runs the engine on a loop of input; the benchmark's argument picks the FIR kernels
-    (1 AVX where available, 0 SSE2). */
+/** Runs the engine on a loop of input; the benchmark's argument picks the code: 1 the
+    AVX kernels and fused maths where the processor has them, 0 the SSE2 kernels and
+    the library's maths that any x86-64 runs. */
 void engineFrames (benchmark::State& state, double rate, int precise)
 {
     const bool wide = StereoFir::avxKernels;
+    const bool fused = CompressorEngine::fusedMaths;
     StereoFir::avxKernels = wide && state.range (0) == 1;
+    CompressorEngine::fusedMaths = fused && state.range (0) == 1;
     CompressorEngine engine;
     configure (engine, rate, precise);
     const auto input = makeInput (rate);
@@ -85,6 +88,7 @@ void engineFrames (benchmark::State& state, double rate, int precise)
     }
 
     StereoFir::avxKernels = wide;
+    CompressorEngine::fusedMaths = fused;
     state.SetItemsProcessed (state.iterations() * blockFrames);
     // Seconds per host frame, printed with an SI prefix (n = nanoseconds).
     state.counters["per_frame"] = benchmark::Counter (static_cast<double> (blockFrames),

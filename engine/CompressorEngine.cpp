@@ -21,6 +21,9 @@ inline double finiteOrSilence (double x) noexcept
 }
 } // namespace
 
+// Fused multiply-add code only behind a run-time check: the plug-in must run on any x86-64.
+bool CompressorEngine::fusedMaths = __builtin_cpu_supports ("avx2") && __builtin_cpu_supports ("fma");
+
 CompressorEngine::CompressorEngine()
     : halfBandTaps (FilterTables::designHalfBand()),
       dryDelay (oversampledLatency),
@@ -129,8 +132,8 @@ double CompressorEngine::nextNoise() noexcept
     return noiseTable[static_cast<std::size_t> (noiseIndex)];
 }
 
-template <typename Work>
-void CompressorEngine::detectStage (double& x, double& y, double& gain, double n, Work&& alongside) noexcept
+template <typename Maths, typename Work>
+inline void CompressorEngine::detectStage (double& x, double& y, double& gain, double n, Work&& alongside) noexcept
 {
     double mid = (x + y) * 0.5 + n;
     double side = (y - x) * 0.5 + n;
@@ -138,8 +141,8 @@ void CompressorEngine::detectStage (double& x, double& y, double& gain, double n
 
     const double k1 = mid - stereoDiff * side;
     const double k2 = mid + stereoDiff * side;
-    const double g = precise == 1 ? detector.detectPrecise (k1, k2, n, alongside)
-                                  : detector.detectEco (k1, k2, n, alongside);
+    const double g = precise == 1 ? detector.detectPrecise<Maths> (k1, k2, n, alongside)
+                                  : detector.detectEco<Maths> (k1, k2, n, alongside);
     gain = g;
 
     // The detector's gain lags its key by 16 frames; so does the audio it is applied to.
@@ -150,10 +153,37 @@ void CompressorEngine::detectStage (double& x, double& y, double& gain, double n
 
 void CompressorEngine::detectStage (double& x, double& y, double& gain, double n) noexcept
 {
-    detectStage (x, y, gain, n, [] {});
+    detectStage<GainDetector::LibraryMaths> (x, y, gain, n, [] {});
 }
 
 void CompressorEngine::processPlain (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept
+{
+    if (fusedMaths)
+        processPlainFused (left, right, gain, peakDb, rmsDb);
+    else
+        processPlainWith<GainDetector::LibraryMaths> (left, right, gain, peakDb, rmsDb);
+}
+
+void CompressorEngine::processOversampled (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept
+{
+    if (fusedMaths)
+        processOversampledFused (left, right, gain, peakDb, rmsDb);
+    else
+        processOversampledWith<GainDetector::LibraryMaths> (left, right, gain, peakDb, rmsDb);
+}
+
+void CompressorEngine::processPlainFused (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept
+{
+    processPlainWith<FusedMaths> (left, right, gain, peakDb, rmsDb);
+}
+
+void CompressorEngine::processOversampledFused (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept
+{
+    processOversampledWith<FusedMaths> (left, right, gain, peakDb, rmsDb);
+}
+
+template <typename Maths>
+inline void CompressorEngine::processPlainWith (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept
 {
     left = finiteOrSilence (left);
     right = finiteOrSilence (right);
@@ -161,7 +191,7 @@ void CompressorEngine::processPlain (double& left, double& right, double& gain, 
 
     double deltaL = left;
     double deltaR = right;
-    detectStage (deltaR, deltaL, gain, n);
+    detectStage<Maths> (deltaR, deltaL, gain, n, [] {});
 
     // A second step of the same line with the same frame: each step now returns the
     // frame of 8 host frames earlier, for the delta and the dry signal alike.
@@ -173,7 +203,8 @@ void CompressorEngine::processPlain (double& left, double& right, double& gain, 
     publish (peakDb, rmsDb);
 }
 
-void CompressorEngine::processOversampled (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept
+template <typename Maths>
+inline void CompressorEngine::processOversampledWith (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept
 {
     left = finiteOrSilence (left);
     right = finiteOrSilence (right);
@@ -189,10 +220,10 @@ void CompressorEngine::processOversampled (double& left, double& right, double& 
 
     double l1 = 0.0;
     double r1 = 0.0;
-    detectStage (r0, l0, gain, n, [&] { upsampler.processHalfBand (l1, r1); });
+    detectStage<Maths> (r0, l0, gain, n, [&] { upsampler.processHalfBand (l1, r1); });
 
     // (l0, r0) holds the first delta sub-frame by now; decimating it turns it into δ.
-    detectStage (r1, l1, gain, n, [&] { downsampler.processHalfBand (l0, r0); });
+    detectStage<Maths> (r1, l1, gain, n, [&] { downsampler.processHalfBand (l0, r0); });
     downsampler.push (l1, r1);
 
     double dryL = left;

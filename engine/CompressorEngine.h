@@ -77,6 +77,10 @@ public:
     /** 1 = Precise (4x detector), 0 = Eco (2x detector). */
     void setQuality (int precise) noexcept;
 
+    /** Whether the process calls use FusedMaths: true when the processor has AVX2 and
+        FMA. Tests clear it to check the library path; nothing else writes it. */
+    static bool fusedMaths;
+
     // The half-band taps come first: the audio filters are built over them.
     std::array<double, FilterTables::halfBandLength> halfBandTaps;
 
@@ -105,10 +109,20 @@ public:
     int noiseIndex = 0;
 
 private:
-    /** detectStage with work that does not depend on this stage's gain run inside the
-        detector, between its evaluations. */
-    template <typename Work>
-    void detectStage (double& x, double& y, double& gain, double n, Work&& alongside) noexcept;
+    /** detectStage with the log and exp of Maths and with work that does not depend on
+        this stage's gain run inside the detector, between its evaluations. */
+    template <typename Maths, typename Work>
+    [[gnu::always_inline]] void detectStage (double& x, double& y, double& gain, double n, Work&& alongside) noexcept;
+
+    template <typename Maths>
+    [[gnu::always_inline]] void processPlainWith (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept;
+
+    template <typename Maths>
+    [[gnu::always_inline]] void processOversampledWith (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept;
+
+    // The whole frame compiled for AVX2 and FMA, around the inline FusedMaths.
+    [[gnu::target ("avx2,fma")]] void processPlainFused (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept;
+    [[gnu::target ("avx2,fma")]] void processOversampledFused (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept;
 
     double nextNoise() noexcept;
     void refreshLevelTime() noexcept;

@@ -57,19 +57,19 @@ void GainDetector::setReleaseRms (double ms) noexcept
 double GainDetector::evaluate (double a, double b, double c) noexcept
 {
     Envelopes s = loadEnvelopes();
-    const double gain = step (s, loadCurve(), a, b, c);
+    const double gain = step<LibraryMaths> (s, loadCurve(), a, b, c);
     storeEnvelopes (s);
     return gain;
 }
 
 double GainDetector::detectEco (double k1, double k2, double n) noexcept
 {
-    return detectEco (k1, k2, n, [] {});
+    return detectEco<LibraryMaths> (k1, k2, n, [] {});
 }
 
 double GainDetector::detectPrecise (double k1, double k2, double n) noexcept
 {
-    return detectPrecise (k1, k2, n, [] {});
+    return detectPrecise<LibraryMaths> (k1, k2, n, [] {});
 }
 
 void GainDetector::reset() noexcept

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FilterTables.h"
+#include "FusedMaths.h"
 #include "StereoFir.h"
 
 #include <algorithm>
@@ -35,15 +36,22 @@ public:
     /** One engine frame with the key interpolated 4x. */
     double detectPrecise (double k1, double k2, double n) noexcept;
 
-    /** detectEco, running the caller's alongside() after the first evaluation: work that
-        does not depend on the gain overlaps the feedback loop's wait for log and exp
-        instead of queueing behind it. */
-    template <typename Work>
-    double detectEco (double k1, double k2, double n, Work&& alongside) noexcept;
+    /** The library's log and exp, for any processor. FusedMaths is the other choice. */
+    struct LibraryMaths
+    {
+        static double log (double x) noexcept { return std::log (x); }
+        static double expOfProduct (double y, double scale) noexcept { return std::exp (y * scale); }
+    };
+
+    /** detectEco with the log and exp of Maths, running the caller's alongside() after
+        the first evaluation: work that does not depend on the gain overlaps the feedback
+        loop's wait for log and exp instead of queueing behind it. */
+    template <typename Maths, typename Work>
+    [[gnu::always_inline]] double detectEco (double k1, double k2, double n, Work&& alongside) noexcept;
 
     /** detectPrecise with alongside() after the second evaluation. */
-    template <typename Work>
-    double detectPrecise (double k1, double k2, double n, Work&& alongside) noexcept;
+    template <typename Maths, typename Work>
+    [[gnu::always_inline]] double detectPrecise (double k1, double k2, double n, Work&& alongside) noexcept;
 
     /** Clears envelopes, level and filter histories; times and curve are kept. */
     void reset() noexcept;
@@ -182,6 +190,7 @@ private:
     static double pathTarget (double nepers, double base, double scale, double slope, double c,
                               const Curve& curve) noexcept;
     static double follow (double env, double target, double coef) noexcept;
+    template <typename Maths>
     static double step (Envelopes& s, const Curve& curve, double a, double b, double c) noexcept;
 };
 
@@ -207,6 +216,7 @@ private:
     return target + (env - target) * coef;
 }
 
+template <typename Maths>
 [[gnu::always_inline]] inline double GainDetector::step (Envelopes& s, const Curve& curve, double a, double b, double c) noexcept
 {
     // The loop runs previous gain -> log -> targets -> envelopes -> exp -> gain; every
@@ -222,7 +232,7 @@ private:
     double e = halfM * s.previousGain + halfM;
     if (e < sensingFloor)
         e = sensingFloor;
-    const double nepers = std::log (e);
+    const double nepers = Maths::log (e);
 
     // The stored average keeps its well-conditioned form; the RMS target reads the same
     // average as the affine rmsBase + nepers x levelPerNeper, equal up to rounding.
@@ -242,13 +252,13 @@ private:
     s.rmsGainDb = std::min (s.rmsEnvDb1, s.rmsEnvDb2);
     s.peakGainDb = s.peakEnvDb;
 
-    const double gain = std::exp (std::min (s.peakGainDb, s.rmsGainDb) * nepersPerDb);
+    const double gain = Maths::expOfProduct (std::min (s.peakGainDb, s.rmsGainDb), nepersPerDb);
     s.previousGain = gain;
     return gain;
 }
 
-template <typename Work>
-double GainDetector::detectEco (double k1, double k2, double n, Work&& alongside) noexcept
+template <typename Maths, typename Work>
+inline double GainDetector::detectEco (double k1, double k2, double n, Work&& alongside) noexcept
 {
     double u0a = 2.0 * k1;
     double u0b = 2.0 * k2;
@@ -258,21 +268,21 @@ double GainDetector::detectEco (double k1, double k2, double n, Work&& alongside
 
     const Curve curve = loadCurve();
     Envelopes s = loadEnvelopes();
-    const double g0 = step (s, curve, u0a, u0b, n);
+    const double g0 = step<Maths> (s, curve, u0a, u0b, n);
 
     // The frame's gain needs only g0: the decimator and the caller's work run while the
     // second evaluation waits on the loop. Both lanes carry the gain: sum one.
     const double gain = gainDown2.processFullMono (g0);
     alongside();
 
-    const double g1 = step (s, curve, u1a, u1b, n);
+    const double g1 = step<Maths> (s, curve, u1a, u1b, n);
     storeEnvelopes (s);
     gainDown2.push (g1, g1);
     return gain;
 }
 
-template <typename Work>
-double GainDetector::detectPrecise (double k1, double k2, double n, Work&& alongside) noexcept
+template <typename Maths, typename Work>
+inline double GainDetector::detectPrecise (double k1, double k2, double n, Work&& alongside) noexcept
 {
     double ua[4] = { 4.0 * k1, 0.0, 0.0, 0.0 };
     double ub[4] = { 4.0 * k2, 0.0, 0.0, 0.0 };
@@ -281,16 +291,16 @@ double GainDetector::detectPrecise (double k1, double k2, double n, Work&& along
     const Curve curve = loadCurve();
     Envelopes s = loadEnvelopes();
     double g[4];
-    g[0] = step (s, curve, ua[0], ub[0], n);
+    g[0] = step<Maths> (s, curve, ua[0], ub[0], n);
 
     // The decimator fills the wait after the first evaluation, the caller's work the one
     // after the second.
     const double gain = gainDown4.processFullMono (g[0]);
-    g[1] = step (s, curve, ua[1], ub[1], n);
+    g[1] = step<Maths> (s, curve, ua[1], ub[1], n);
     alongside();
 
     for (int p = 2; p < 4; ++p)
-        g[p] = step (s, curve, ua[p], ub[p], n);
+        g[p] = step<Maths> (s, curve, ua[p], ub[p], n);
 
     storeEnvelopes (s);
 
