@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <cstring>
 
-/** Natural logarithm and exponential for the detector's feedback loop on processors
-    with fused multiply-add, inline and within about an ulp of the library's.
+/** The detector's feedback-loop arithmetic for processors with fused multiply-add:
+    natural log and exp inline, within about an ulp of the library's, and a multiply-add
+    rounded once.
 
     Every evaluation of the gain computer waits on one log and one exp; inline, with
     fused steps, each returns some ten cycles sooner than through the library call.
@@ -20,6 +21,9 @@ public:
     static constexpr int logTableSize = 128;
 
     [[gnu::always_inline]] static inline double log (double x) noexcept;
+
+    /** a b + c, rounded once. */
+    [[gnu::always_inline]] static double scaleAndAdd (double a, double b, double c) noexcept { return __builtin_fma (a, b, c); }
 
     /** exp (y x scale), the product rounded as the library call's argument would be. */
     [[gnu::always_inline]] static inline double expOfProduct (double y, double scale) noexcept;

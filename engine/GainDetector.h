@@ -41,6 +41,7 @@ public:
     {
         static double log (double x) noexcept { return std::log (x); }
         static double expOfProduct (double y, double scale) noexcept { return std::exp (y * scale); }
+        static double scaleAndAdd (double a, double b, double c) noexcept { return a * b + c; }
     };
 
     /** detectEco with the log and exp of Maths, running the caller's alongside() after
@@ -229,7 +230,7 @@ template <typename Maths>
     const double halfM = std::abs (m * 0.5);
     const double rmsBase = s.averageLevel2Db * curve.levelCoef * 0.5 + curve.rmsOffsetDb;
 
-    double e = halfM * s.previousGain + halfM;
+    double e = Maths::scaleAndAdd (halfM, s.previousGain, halfM);
     if (e < sensingFloor)
         e = sensingFloor;
     const double nepers = Maths::log (e);
