@@ -205,7 +205,15 @@ __attribute__ ((target ("avx"))) inline __m256d forwardPair (const double* p) no
 template <int step>
 __attribute__ ((target ("avx"))) inline __m256d backwardPair (const double* p) noexcept
 {
-    return _mm256_insertf128_pd (_mm256_castpd128_pd256 (_mm_load_pd (p)), _mm_load_pd (p - 2 * step), 1);
+    if constexpr (step == 1)
+    {
+        const __m256d pair = _mm256_loadu_pd (p - 2);
+        return _mm256_permute2f128_pd (pair, pair, 1);
+    }
+    else
+    {
+        return _mm256_insertf128_pd (_mm256_castpd128_pd256 (_mm_load_pd (p)), _mm_load_pd (p - 2 * step), 1);
+    }
 }
 
 /** foldedDot with two taps per 256-bit step: packed holds the coefficients of the
@@ -241,50 +249,6 @@ __attribute__ ((target ("avx"))) __m128d foldedDotAvx (const double* packed, con
 
     return sum;
 }
-/** foldedDotAvx<2> over parity runs: forward points at the frame of tap k, backward at
-    that of tap N - k, and the frames of taps k + 2 and N - k - 2 are their neighbours in
-    the runs. The same pairs in the same partial sums, with one load per pair. */
-__attribute__ ((target ("avx"))) inline __m256d runPairForward (const double* p) noexcept
-{
-    return _mm256_loadu_pd (p);
-}
-
-__attribute__ ((target ("avx"))) inline __m256d runPairBackward (const double* p) noexcept
-{
-    const __m256d pair = _mm256_loadu_pd (p - 2);
-    return _mm256_permute2f128_pd (pair, pair, 1);
-}
-
-__attribute__ ((target ("avx"))) __m128d foldedRunDotAvx (const double* packed, const double* forward, const double* backward, int count) noexcept
-{
-    __m256d s0 = _mm256_setzero_pd();
-    __m256d s1 = _mm256_setzero_pd();
-    __m256d s2 = _mm256_setzero_pd();
-    __m256d s3 = _mm256_setzero_pd();
-    int i = 0;
-
-    for (; i + 8 <= count; i += 8)
-    {
-        const double* f = forward + 2 * i;
-        const double* b = backward - 2 * i;
-        s0 = _mm256_add_pd (s0, _mm256_mul_pd (_mm256_loadu_pd (packed + 2 * i), _mm256_add_pd (runPairForward (f), runPairBackward (b))));
-        s1 = _mm256_add_pd (s1, _mm256_mul_pd (_mm256_loadu_pd (packed + 2 * i + 4), _mm256_add_pd (runPairForward (f + 4), runPairBackward (b - 4))));
-        s2 = _mm256_add_pd (s2, _mm256_mul_pd (_mm256_loadu_pd (packed + 2 * i + 8), _mm256_add_pd (runPairForward (f + 8), runPairBackward (b - 8))));
-        s3 = _mm256_add_pd (s3, _mm256_mul_pd (_mm256_loadu_pd (packed + 2 * i + 12), _mm256_add_pd (runPairForward (f + 12), runPairBackward (b - 12))));
-    }
-
-    const __m256d s = _mm256_add_pd (_mm256_add_pd (s0, s1), _mm256_add_pd (s2, s3));
-    __m128d sum = _mm_add_pd (_mm256_castpd256_pd128 (s), _mm256_extractf128_pd (s, 1));
-
-    for (; i < count; ++i)
-    {
-        const __m128d frames = _mm_add_pd (_mm_load_pd (forward + 2 * i), _mm_load_pd (backward - 2 * i));
-        sum = _mm_add_pd (sum, _mm_mul_pd (_mm_loadu_pd (packed + 2 * i), frames));
-    }
-
-    return sum;
-}
-
 /** The factor phase sums of a zero-stuffed interpolator at once: phase p is
     sum c[p + factor j] x[factor j] over the real frames, x pointing at the newest real
     frame. Both lanes of phase p go to sums[p]. Two partial sums per phase (j even, odd). */
@@ -628,9 +592,10 @@ void StereoFir::processHalfBand (double& a, double& b) noexcept
 
         if (avxKernels && parityRuns != nullptr)
         {
-            // Taps 1, 3, ..., N - 1 read one parity's run, in that order.
+            // Taps 1, 3, ..., N - 1 read one parity's run, in that order: a sum over
+            // consecutive frames.
             const double* run = parityRun (writeIndex + 1);
-            odd = foldedRunDotAvx (oddCoefs, run, run + 2 * (tapCount / 2 - 1), pairs);
+            odd = foldedDotAvx<1> (oddCoefs, run, run + 2 * (tapCount / 2 - 1), pairs);
         }
         else
         {
