@@ -1,0 +1,356 @@
+#include "CorvaneAudioProcessor.h"
+#include "ParameterTable.h"
+
+#include <juce_audio_formats/juce_audio_formats.h>
+
+#include <gtest/gtest.h>
+
+namespace
+{
+    struct RenderRun
+    {
+        int exitCode = -1;
+        juce::String output;
+
+        juce::StringArray lines() const { return juce::StringArray::fromLines (output.trimEnd()); }
+    };
+
+    RenderRun runRenderer (const juce::StringArray& arguments)
+    {
+        juce::StringArray command { VELMORA_RENDER_PATH };
+        command.addArray (arguments);
+
+        juce::ChildProcess process;
+        RenderRun run;
+        if (! process.start (command, juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr))
+            return run;
+
+        run.output = process.readAllProcessOutput();
+        process.waitForProcessToFinish (60000);
+        run.exitCode = static_cast<int> (process.getExitCode());
+        return run;
+    }
+
+    juce::AudioBuffer<float> clicks (int length, const std::vector<int>& positions)
+    {
+        juce::AudioBuffer<float> audio (2, length);
+        audio.clear();
+        for (const int position : positions)
+        {
+            audio.setSample (0, position, 0.5f);
+            audio.setSample (1, position, -0.5f);
+        }
+        return audio;
+    }
+
+    // Drums-like bursts of noise over a low tone, loud enough to be compressed.
+    juce::AudioBuffer<float> music (int length, double sampleRate)
+    {
+        juce::AudioBuffer<float> audio (2, length);
+        juce::Random random (17);
+        for (int i = 0; i < length; ++i)
+        {
+            const double t = i / sampleRate;
+            const double burst = std::exp (-std::fmod (t, 0.25) * 20.0);
+            const double tone = 0.3 * std::sin (juce::MathConstants<double>::twoPi * 110.0 * t);
+            audio.setSample (0, i, static_cast<float> (tone + 0.6 * burst * (random.nextFloat() * 2.0f - 1.0f)));
+            audio.setSample (1, i, static_cast<float> (tone + 0.6 * burst * (random.nextFloat() * 2.0f - 1.0f)));
+        }
+        return audio;
+    }
+
+    int indexOfPeak (const juce::AudioBuffer<float>& audio, int from, int to)
+    {
+        int best = from;
+        for (int i = from; i < to; ++i)
+            if (std::abs (audio.getSample (0, i)) > std::abs (audio.getSample (0, best)))
+                best = i;
+        return best;
+    }
+
+    struct RenderTest : testing::Test
+    {
+        juce::File folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
+                                .getNonexistentChildFile ("velmora-render-test", "", false);
+        juce::AudioFormatManager formats;
+
+        void SetUp() override
+        {
+            ASSERT_TRUE (folder.createDirectory());
+            formats.registerFormat (new juce::WavAudioFormat(), true);
+            formats.registerFormat (new juce::AiffAudioFormat(), false);
+            formats.registerFormat (new juce::FlacAudioFormat(), false);
+        }
+
+        void TearDown() override { folder.deleteRecursively(); }
+
+        juce::File file (const juce::String& name) const { return folder.getChildFile (name); }
+
+        juce::File write (const juce::String& name, const juce::AudioBuffer<float>& audio, double sampleRate = 44100.0, int bits = 32)
+        {
+            const auto target = file (name);
+            auto* format = formats.findFormatForFileExtension (target.getFileExtension());
+            std::unique_ptr<juce::OutputStream> stream = target.createOutputStream();
+            std::unique_ptr<juce::AudioFormatWriter> writer (format->createWriterFor (stream.get(), sampleRate, static_cast<unsigned int> (audio.getNumChannels()), bits, {}, 0));
+            EXPECT_NE (writer, nullptr);
+            stream.release();
+            writer->writeFromAudioSampleBuffer (audio, 0, audio.getNumSamples());
+            return target;
+        }
+
+        std::unique_ptr<juce::AudioFormatReader> open (const juce::String& name)
+        {
+            return std::unique_ptr<juce::AudioFormatReader> (formats.createReaderFor (file (name)));
+        }
+
+        juce::AudioBuffer<float> read (const juce::String& name)
+        {
+            auto reader = open (name);
+            if (reader == nullptr)
+                return {};
+            juce::AudioBuffer<float> audio (static_cast<int> (reader->numChannels), static_cast<int> (reader->lengthInSamples));
+            reader->read (&audio, 0, audio.getNumSamples(), 0, true, true);
+            return audio;
+        }
+
+        RenderRun render (juce::StringArray arguments)
+        {
+            for (auto& argument : arguments)
+                if (argument.endsWith (".wav") || argument.endsWith (".flac") || argument.endsWith (".aiff") || argument.endsWith (".png"))
+                    argument = file (argument).getFullPathName();
+            return runRenderer (arguments);
+        }
+    };
+
+    struct ClickCase
+    {
+        double sampleRate;
+        int length;
+        std::vector<int> positions;
+
+        friend void PrintTo (const ClickCase& c, std::ostream* os) { *os << c.length << " samples at " << c.sampleRate << " Hz"; }
+    };
+
+    struct ClickAlignment : RenderTest, testing::WithParamInterface<ClickCase> {};
+}
+
+TEST_P (ClickAlignment, ProcessedClickLeavesAtTheSampleItEntered)
+{
+    const auto& param = GetParam();
+    write ("in.wav", clicks (param.length, param.positions), param.sampleRate);
+
+    const auto run = render ({ "--float", "in.wav", "out.wav" });
+    ASSERT_EQ (run.exitCode, 0) << run.output;
+
+    const auto out = read ("out.wav");
+    ASSERT_EQ (out.getNumSamples(), param.length);
+
+    // The click at the very end must be there too: nothing is cut off.
+    for (const int position : param.positions)
+    {
+        SCOPED_TRACE (position);
+        const int from = std::max (0, position - 20);
+        const int to = std::min (param.length, position + 20);
+        EXPECT_EQ (indexOfPeak (out, from, to), position);
+        EXPECT_GT (std::abs (out.getSample (0, position)), 0.1f);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P (Rates, ClickAlignment,
+    testing::Values (ClickCase { 44100.0, 20000, { 1000, 19999 } },
+                     ClickCase { 96000.0, 20000, { 1000, 19999 } },
+                     ClickCase { 44100.0, 100, { 20, 99 } }),
+    [] (const auto& info) { return "Case" + std::to_string (info.index); });
+
+TEST_F (RenderTest, OutputIsWhatTheProcessorMakesWithTheSameSettings)
+{
+    constexpr double sampleRate = 48000.0;
+    const auto input = music (30000, sampleRate);
+    write ("in.wav", input, sampleRate);
+
+    const auto run = render ({ "--float", "--program", "4", "threshold=0.3", "ratio=0.8", "in.wav", "out.wav" });
+    ASSERT_EQ (run.exitCode, 0) << run.output;
+    const auto out = read ("out.wav");
+
+    // The same settings applied directly, the whole file in one block with the latency
+    // added as silence at the end and dropped at the start.
+    CorvaneAudioProcessor processor;
+    processor.setCurrentProgram (3);
+    processor.setParameter (thresholdIndex, 0.3f);
+    processor.setParameter (ratioIndex, 0.8f);
+    processor.setRateAndBufferSizeDetails (sampleRate, 512);
+    processor.prepareToPlay (sampleRate, 512);
+    const int latency = processor.getLatencySamples();
+    juce::AudioBuffer<float> expected (2, input.getNumSamples() + latency);
+    expected.clear();
+    for (int channel = 0; channel < 2; ++channel)
+        expected.copyFrom (channel, 0, input, channel, 0, input.getNumSamples());
+    juce::MidiBuffer midi;
+    processor.processBlock (expected, midi);
+
+    ASSERT_EQ (out.getNumSamples(), input.getNumSamples());
+    int differences = 0;
+    for (int channel = 0; channel < 2; ++channel)
+        for (int i = 0; i < out.getNumSamples(); ++i)
+            differences += out.getSample (channel, i) != expected.getSample (channel, i + latency) ? 1 : 0;
+    EXPECT_EQ (differences, 0);
+    EXPECT_NE (out.getSample (0, 1000), input.getSample (0, 1000)) << "the settings should change the sound";
+}
+
+TEST_F (RenderTest, ProgramByNumberAndByNameRenderTheSame)
+{
+    write ("in.wav", music (20000, 44100.0));
+    const auto name = CorvaneAudioProcessor().getProgramName (6);
+
+    const auto byNumber = render ({ "-p", "7", "in.wav", "number.wav" });
+    const auto byName = render ({ "--program", name, "in.wav", "name.wav" });
+    const auto first = render ({ "in.wav", "first.wav" });
+    ASSERT_EQ (byNumber.exitCode, 0) << byNumber.output;
+    ASSERT_EQ (byName.exitCode, 0) << byName.output;
+    ASSERT_EQ (first.exitCode, 0) << first.output;
+
+    EXPECT_TRUE (byNumber.output.contains ("program: 7 " + name));
+    EXPECT_TRUE (byName.output.contains ("program: 7 " + name));
+    EXPECT_TRUE (first.output.contains ("program: 1 "));
+
+    juce::MemoryBlock numberBytes, nameBytes, firstBytes;
+    file ("number.wav").loadFileAsData (numberBytes);
+    file ("name.wav").loadFileAsData (nameBytes);
+    file ("first.wav").loadFileAsData (firstBytes);
+    EXPECT_EQ (numberBytes, nameBytes);
+    EXPECT_NE (numberBytes, firstBytes);
+}
+
+TEST_F (RenderTest, PrintsEveryParameterAndASummary)
+{
+    auto input = clicks (10000, { 100 });
+    input.setSample (0, 5000, -0.25f);
+    write ("in.wav", input);
+
+    const auto run = render ({ "threshold=0.35", "drymix=1", "in.wav", "out.wav" });
+    ASSERT_EQ (run.exitCode, 0) << run.output;
+
+    CorvaneAudioProcessor expected;
+    expected.setParameter (thresholdIndex, 0.35f);
+    expected.setParameter (dryMixIndex, 1.0f);
+    const auto lines = run.lines();
+    for (int i = 0; i < numNamedParameters; ++i)
+    {
+        SCOPED_TRACE (parameterTable[i].name);
+        const auto line = lines[i + 1];
+        EXPECT_TRUE (line.trim().startsWith (parameterTable[i].name));
+        EXPECT_TRUE (line.trim().endsWith (expected.getParameterText (i)));
+    }
+    EXPECT_EQ (lines[thresholdIndex + 1].trim(), juce::String ("Threshold").paddedRight (' ', 18) + parameterText (thresholdIndex, 0.35f));
+
+    // Input peak 0.5 is -6.0 dBFS; RMS over both channels of 10000 samples each.
+    EXPECT_TRUE (run.output.contains ("input:  peak -6.0 dBFS, RMS " + juce::String (20.0 * std::log10 (std::sqrt ((0.25 * 2 + 0.0625) / 20000.0)), 1) + " dBFS"));
+    EXPECT_TRUE (run.output.contains ("output: peak "));
+    EXPECT_TRUE (run.output.contains ("largest gain reduction: "));
+}
+
+TEST_F (RenderTest, ReadsAiffAndFlacAndWritesTheChosenFormat)
+{
+    const auto input = music (8000, 44100.0);
+    write ("in.aiff", input, 44100.0, 24);
+    write ("in.flac", input, 44100.0, 24);
+    juce::AudioBuffer<float> mono (1, 8000);
+    mono.copyFrom (0, 0, input, 0, 0, 8000);
+    write ("mono.wav", mono, 44100.0, 16);
+
+    ASSERT_EQ (render ({ "in.aiff", "aiff.wav" }).exitCode, 0);
+    ASSERT_EQ (render ({ "in.flac", "flac.flac" }).exitCode, 0);
+    ASSERT_EQ (render ({ "--float", "in.flac", "float.wav" }).exitCode, 0);
+    ASSERT_EQ (render ({ "mono.wav", "mono-out.wav" }).exitCode, 0);
+
+    struct Expected { const char* name; int bits; bool floating; int channels; };
+    for (const auto& e : { Expected { "aiff.wav", 24, false, 2 }, Expected { "flac.flac", 24, false, 2 },
+                           Expected { "float.wav", 32, true, 2 }, Expected { "mono-out.wav", 24, false, 1 } })
+    {
+        SCOPED_TRACE (e.name);
+        const auto reader = open (e.name);
+        ASSERT_NE (reader, nullptr);
+        EXPECT_EQ (static_cast<int> (reader->bitsPerSample), e.bits);
+        EXPECT_EQ (reader->usesFloatingPointData, e.floating);
+        EXPECT_EQ (static_cast<int> (reader->numChannels), e.channels);
+        EXPECT_EQ (reader->lengthInSamples, 8000);
+        EXPECT_EQ (reader->sampleRate, 44100.0);
+    }
+
+    // 24-bit output differs from the float render by no more than its rounding step.
+    const auto exact = read ("float.wav");
+    const auto rounded = read ("flac.flac");
+    for (int i = 0; i < 8000; ++i)
+        ASSERT_NEAR (rounded.getSample (1, i), exact.getSample (1, i), 1.0 / (1 << 23)) << i;
+}
+
+TEST_F (RenderTest, DrawsThePictureAndTheDemoMaterial)
+{
+    const auto made = render ({ "--demo-material", "demo.wav" });
+    ASSERT_EQ (made.exitCode, 0) << made.output;
+    const auto demo = open ("demo.wav");
+    ASSERT_NE (demo, nullptr);
+    EXPECT_EQ (demo->numChannels, 2u);
+    EXPECT_GE (demo->lengthInSamples, 44100 * 3);
+
+    const auto run = render ({ "--picture", "demo.png", "demo.wav", "out.wav" });
+    ASSERT_EQ (run.exitCode, 0) << run.output;
+    const auto picture = juce::ImageFileFormat::loadFrom (file ("demo.png"));
+    EXPECT_TRUE (picture.isValid());
+    EXPECT_GT (picture.getWidth(), 800);
+}
+
+namespace
+{
+    struct BadInput
+    {
+        const char* what;
+        std::vector<const char*> arguments;
+        const char* error;
+
+        friend void PrintTo (const BadInput& b, std::ostream* os) { *os << b.what; }
+    };
+
+    struct BadInputTest : RenderTest, testing::WithParamInterface<BadInput> {};
+}
+
+TEST_P (BadInputTest, OneErrorLineAFailingExitAndNoOutputFile)
+{
+    write ("in.wav", clicks (1000, { 10 }));
+    file ("text.wav").replaceWithText ("not audio at all");
+    file ("old.wav").replaceWithText ("an earlier render");
+
+    juce::StringArray arguments;
+    for (const auto* argument : GetParam().arguments)
+        arguments.add (argument);
+    const auto run = render (arguments);
+
+    EXPECT_NE (run.exitCode, 0);
+    const auto lines = run.lines();
+    ASSERT_EQ (lines.size(), 1) << run.output;
+    EXPECT_TRUE (lines[0].startsWith ("velmora-render: error: ")) << lines[0];
+    EXPECT_TRUE (lines[0].contains (GetParam().error)) << lines[0];
+
+    // Only the files the test made: no output, no temporary left behind, the earlier
+    // render untouched.
+    EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFilesAndDirectories | juce::File::ignoreHiddenFiles, "*"), 3);
+    EXPECT_EQ (folder.findChildFiles (juce::File::findFiles, false, ".*").size(), 0);
+    EXPECT_EQ (file ("old.wav").loadFileAsString(), "an earlier render");
+}
+
+INSTANTIATE_TEST_SUITE_P (Cases, BadInputTest,
+    testing::Values (
+        BadInput { "MissingInput", { "missing.wav", "out.wav" }, "input file not found" },
+        BadInput { "NotAudio", { "text.wav", "old.wav" }, "cannot read" },
+        BadInput { "UnknownProgramName", { "-p", "No Such Program", "in.wav", "out.wav" }, "unknown program 'No Such Program'" },
+        BadInput { "ProgramNumberTooHigh", { "-p", "16", "in.wav", "out.wav" }, "unknown program '16'" },
+        BadInput { "ProgramNumberZero", { "-p", "0", "in.wav", "out.wav" }, "unknown program '0'" },
+        BadInput { "UnknownKey", { "in.wav", "old.wav", "loudness=0.5" }, "unknown parameter key 'loudness'" },
+        BadInput { "ValueAboveOne", { "in.wav", "out.wav", "threshold=1.5" }, "from 0 to 1" },
+        BadInput { "ValueBelowZero", { "in.wav", "out.wav", "ratio=-0.1" }, "from 0 to 1" },
+        BadInput { "ValueNotANumber", { "in.wav", "out.wav", "ratio=half" }, "from 0 to 1" },
+        BadInput { "OutputFolderMissing", { "in.wav", "no/such/folder/out.wav" }, "cannot write" },
+        BadInput { "OutputFormatUnknown", { "in.wav", "out.mp3" }, "must end in .wav or .flac" },
+        BadInput { "FloatFlac", { "--float", "in.wav", "out.flac" }, "WAV output only" },
+        BadInput { "InputMissingAltogether", { "in.wav" }, "expected an input and an output file" }),
+    [] (const auto& info) { return std::string (info.param.what); });

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <juce_audio_basics/juce_audio_basics.h>
+
+/** Peak and RMS level of everything added, over all channels. */
+class LevelStats
+{
+public:
+    void add (const juce::AudioBuffer<float>& buffer, int numChannels, int startSample, int numSamples);
+
+    double peakDb() const;
+    double rmsDb() const;
+
+private:
+    double peak = 0.0;
+    double sumOfSquares = 0.0;
+    juce::int64 count = 0;
+};
