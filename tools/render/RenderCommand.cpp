@@ -117,7 +117,8 @@ void RenderCommand::render()
     printLine ("output: peak " + decibels (result.output.peakDb()) + "FS, RMS " + decibels (result.output.rmsDb()) + "FS");
     if (result.output.peakDb() > 0.0 && ! options.floatOutput)
         printLine ("warning: the output peaks above 0 dBFS and was clipped; --float keeps it whole");
-    printLine ("largest gain reduction: " + decibels (result.smallestGain > 0.0 ? -20.0 * std::log10 (result.smallestGain) : 200.0));
+    const double deepestDb = result.smallestGain > 0.0 ? std::max (0.0, -20.0 * std::log10 (result.smallestGain)) : 200.0;
+    printLine ("largest gain reduction: " + decibels (deepestDb));
     printLine ("wrote " + options.output.getFullPathName() + " (" + juce::String (reader->lengthInSamples) + " samples at "
                + juce::String (reader->sampleRate, 0) + " Hz, latency of " + juce::String (renderer.getLatency()) + " samples removed)");
 
