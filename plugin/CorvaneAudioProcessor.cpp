@@ -66,6 +66,9 @@ void CorvaneAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce
         auto* left = buffer.getWritePointer (0);
         auto* right = buffer.getWritePointer (1);
         const bool oversampled = CompressorEngine::usesOversampling (getSampleRate());
+        double gain = 1.0;
+        double peakDb = peakGainDb;
+        double rmsDb = rmsGainDb;
 
         for (int i = 0; i < numSamples; ++i)
         {
@@ -73,12 +76,16 @@ void CorvaneAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce
             double r = right[i];
 
             if (oversampled)
-                engine->processOversampled (l, r, currentGain, peakGainDb, rmsGainDb);
+                engine->processOversampled (l, r, gain, peakDb, rmsDb);
             else
-                engine->processPlain (l, r, currentGain, peakGainDb, rmsGainDb);
+                engine->processPlain (l, r, gain, peakDb, rmsDb);
 
             left[i] = static_cast<float> (l);
             right[i] = static_cast<float> (r);
+
+            currentGain = gain;
+            peakGainDb = peakDb;
+            rmsGainDb = rmsDb;
         }
     }
 
@@ -302,8 +309,10 @@ void CorvaneAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 
 void CorvaneAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    PresetChunk::read (data, sizeInBytes, *programs, currentProgram);
-    setCurrentProgram (currentProgram);
+    int program = currentProgram;
+    PresetChunk::read (data, sizeInBytes, *programs, program);
+    currentProgram = program;
+    setCurrentProgram (program);
 }
 
 //==============================================================================
