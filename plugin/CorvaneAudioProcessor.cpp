@@ -5,6 +5,35 @@
 #include "Conversions.h"
 #include "FactoryPresets.h"
 
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+// The level controls act up to twice their knob's range; further out a stray host value
+// would only overflow the output.
+constexpr double levelValueLimit = 2.0;
+
+/** The value the engine gets for a finite parameter value. A Ratio below 0 would turn the
+    feedback detector into an expander that feeds its own rise, so it stops at 0. */
+double heldForEngine (int index, float value) noexcept
+{
+    const double d = value;
+
+    switch (index)
+    {
+        case ratioIndex:
+            return std::max (d, 0.0);
+        case makeupIndex:
+        case dryMixIndex:
+        case outGainIndex:
+            return std::min (d, levelValueLimit);
+        default:
+            return d;
+    }
+}
+} // namespace
+
 CorvaneAudioProcessor::CorvaneAudioProcessor()
     : juce::AudioProcessor (BusesProperties()
                                 .withInput ("Input", juce::AudioChannelSet::stereo(), true)
@@ -183,7 +212,12 @@ void CorvaneAudioProcessor::setParameter (int index, float value)
 
 void CorvaneAudioProcessor::applyToEngine (int index, float value)
 {
-    const double d = value;
+    // A value with no number in it cannot move the engine anywhere sensible: the previous
+    // one stays in force, while the slot and the host keep what was sent.
+    if (! std::isfinite (value))
+        return;
+
+    const double d = heldForEngine (index, value);
     auto& e = *engine;
 
     switch (index)
