@@ -283,7 +283,7 @@ void CorvaneAudioProcessorEditor::refreshControls()
     peakRatioButton.setToggleState (p[peakRatioIndex] > 0.5f, juce::dontSendNotification);
 
     // Only the exact values the selector writes get an item; anything else shows "Off".
-    const auto slope = p[keyHpSlopeIndex];
+    const float slope = p[keyHpSlopeIndex];
     const auto item = (int) (std::find (std::begin (slopeValues) + 1, std::end (slopeValues), slope)
                              - std::begin (slopeValues));
     keyHPSlope.setSelectedItemIndex (item < 4 ? item : 0, juce::dontSendNotification);

@@ -3,6 +3,7 @@
 #include "FilterTables.h"
 #include "GainDetector.h"
 #include "KeyFilterStage.h"
+#include "RelaxedAtomic.h"
 #include "StereoDelay.h"
 #include "StereoFir.h"
 
@@ -90,21 +91,21 @@ public:
     StereoDelay keyDelay;   // audio inside the detection stage; the dry signal in the plain path
     StereoFir upsampler;
     StereoFir downsampler;
-    double processRate = 88200.0;   // Hz, rate of the detection stage
-    int precise = 0;
-    bool deltaOn = false;
-    bool bypassOn = false;
-    bool peakFollowsRatio = false;
-    int keySlope = 0;
-    double keyHpHz = 30.0;
-    double thresholdDb = 0.0;
-    double ratioSlope = 1.0;        // output slope above threshold: 1 - normalized ratio
-    double kneeDb = 0.0;            // knee half width
-    double makeupGain = 1.0;        // linear
-    double dryGain = 1.0;           // linear
-    double attackMs = 10.0;
-    double stereoDiff = 0.0;        // 0 linked mid key .. 1 per-channel key
-    double outputGain = 0.0;        // linear; silent until the processor sets it
+    RelaxedAtomic<double> processRate { 88200.0 };   // Hz, rate of the detection stage
+    RelaxedAtomic<int> precise { 0 };
+    RelaxedAtomic<bool> deltaOn { false };
+    RelaxedAtomic<bool> bypassOn { false };
+    RelaxedAtomic<bool> peakFollowsRatio { false };
+    RelaxedAtomic<int> keySlope { 0 };
+    RelaxedAtomic<double> keyHpHz { 30.0 };
+    RelaxedAtomic<double> thresholdDb { 0.0 };
+    RelaxedAtomic<double> ratioSlope { 1.0 };        // output slope above threshold: 1 - normalized ratio
+    RelaxedAtomic<double> kneeDb { 0.0 };            // knee half width
+    RelaxedAtomic<double> makeupGain { 1.0 };        // linear
+    RelaxedAtomic<double> dryGain { 1.0 };           // linear
+    RelaxedAtomic<double> attackMs { 10.0 };
+    RelaxedAtomic<double> stereoDiff { 0.0 };        // 0 linked mid key .. 1 per-channel key
+    RelaxedAtomic<double> outputGain { 0.0 };        // linear; silent until the processor sets it
     std::array<double, 256> noiseTable;  // offsets between -190 and -170 dB
     int noiseIndex = 0;
 

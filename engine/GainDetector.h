@@ -2,6 +2,7 @@
 
 #include "FilterTables.h"
 #include "FusedMaths.h"
+#include "RelaxedAtomic.h"
 #include "StereoFir.h"
 
 #include <algorithm>
@@ -80,27 +81,27 @@ public:
         return o;
     }
 
-    double crestDb = 0.0;            // peak path threshold above the threshold
+    RelaxedAtomic<double> crestDb { 0.0 };             // peak path threshold above the threshold
     double rmsGainDb = 0.0;          // output: RMS path gain
     double peakGainDb = -60.0;       // output: peak path gain
-    double peakAttackCoef = 0.0;
-    double rmsAttackCoef1 = 0.0;
-    double peakReleaseCoef = 0.0;
-    double rmsAttackCoef2 = 0.0;
-    double rmsReleaseCoef1 = 0.0;
-    double rmsReleaseCoef2 = 0.0;
-    double levelMs = 8.0;            // averaging time of the RMS path's level
-    double levelCoef = 0.0;
+    RelaxedAtomic<double> peakAttackCoef { 0.0 };
+    RelaxedAtomic<double> rmsAttackCoef1 { 0.0 };
+    RelaxedAtomic<double> peakReleaseCoef { 0.0 };
+    RelaxedAtomic<double> rmsAttackCoef2 { 0.0 };
+    RelaxedAtomic<double> rmsReleaseCoef1 { 0.0 };
+    RelaxedAtomic<double> rmsReleaseCoef2 { 0.0 };
+    RelaxedAtomic<double> levelMs { 8.0 };             // averaging time of the RMS path's level
+    RelaxedAtomic<double> levelCoef { 0.0 };
     double previousGain = 1.0;       // fed back into the sensing
     double averageLevel2Db = -60.0;  // twice the averaged level in dB
-    double attackMs = 20.0;
-    double releasePeakMs = 20.0;
-    double releaseRmsMs = 40.0;
-    double lowerKneeDb = 0.0;        // threshold minus knee half width
-    double peakSlopeMinusOne = -1.0;
-    double rmsSlopeMinusOne = 0.0;
-    double kneeDb = 0.0;             // knee half width
-    double detectorRate = 44100.0;
+    RelaxedAtomic<double> attackMs { 20.0 };
+    RelaxedAtomic<double> releasePeakMs { 20.0 };
+    RelaxedAtomic<double> releaseRmsMs { 40.0 };
+    RelaxedAtomic<double> lowerKneeDb { 0.0 };         // threshold minus knee half width
+    RelaxedAtomic<double> peakSlopeMinusOne { -1.0 };
+    RelaxedAtomic<double> rmsSlopeMinusOne { 0.0 };
+    RelaxedAtomic<double> kneeDb { 0.0 };              // knee half width
+    RelaxedAtomic<double> detectorRate { 44100.0 };
     double peakEnvDb = 0.0;
     double rmsEnvDb1 = 0.0;          // fast RMS envelope
     double rmsEnvDb2 = 0.0;          // slow RMS envelope

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RelaxedAtomic.h"
+
 #include <array>
 #include <cstddef>
 
@@ -71,10 +73,10 @@ public:
     double midY1 = 0.0;
     double sideX1 = 0.0;
     double sideY1 = 0.0;
-    double midB0 = 0.0;
-    double midB1 = 0.0;
-    double midA1 = 0.0;
-    double sideB0 = 0.0;
-    double sideB1 = 0.0;
-    double sideA1 = 0.0;
+    RelaxedAtomic<double> midB0 { 0.0 };
+    RelaxedAtomic<double> midB1 { 0.0 };
+    RelaxedAtomic<double> midA1 { 0.0 };
+    RelaxedAtomic<double> sideB0 { 0.0 };
+    RelaxedAtomic<double> sideB1 { 0.0 };
+    RelaxedAtomic<double> sideA1 { 0.0 };
 };

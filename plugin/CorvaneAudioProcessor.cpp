@@ -5,6 +5,35 @@
 #include "Conversions.h"
 #include "FactoryPresets.h"
 
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+// The level controls act up to twice their knob's range; further out a stray host value
+// would only overflow the output.
+constexpr double levelValueLimit = 2.0;
+
+/** The value the engine gets for a finite parameter value. A Ratio below 0 would turn the
+    feedback detector into an expander that feeds its own rise, so it stops at 0. */
+double heldForEngine (int index, float value) noexcept
+{
+    const double d = value;
+
+    switch (index)
+    {
+        case ratioIndex:
+            return std::max (d, 0.0);
+        case makeupIndex:
+        case dryMixIndex:
+        case outGainIndex:
+            return std::min (d, levelValueLimit);
+        default:
+            return d;
+    }
+}
+} // namespace
+
 CorvaneAudioProcessor::CorvaneAudioProcessor()
     : juce::AudioProcessor (BusesProperties()
                                 .withInput ("Input", juce::AudioChannelSet::stereo(), true)
@@ -66,6 +95,9 @@ void CorvaneAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce
         auto* left = buffer.getWritePointer (0);
         auto* right = buffer.getWritePointer (1);
         const bool oversampled = CompressorEngine::usesOversampling (getSampleRate());
+        double gain = 1.0;
+        double peakDb = peakGainDb;
+        double rmsDb = rmsGainDb;
 
         for (int i = 0; i < numSamples; ++i)
         {
@@ -73,12 +105,16 @@ void CorvaneAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce
             double r = right[i];
 
             if (oversampled)
-                engine->processOversampled (l, r, currentGain, peakGainDb, rmsGainDb);
+                engine->processOversampled (l, r, gain, peakDb, rmsDb);
             else
-                engine->processPlain (l, r, currentGain, peakGainDb, rmsGainDb);
+                engine->processPlain (l, r, gain, peakDb, rmsDb);
 
             left[i] = static_cast<float> (l);
             right[i] = static_cast<float> (r);
+
+            currentGain = gain;
+            peakGainDb = peakDb;
+            rmsGainDb = rmsDb;
         }
     }
 
@@ -176,7 +212,12 @@ void CorvaneAudioProcessor::setParameter (int index, float value)
 
 void CorvaneAudioProcessor::applyToEngine (int index, float value)
 {
-    const double d = value;
+    // A value with no number in it cannot move the engine anywhere sensible: the previous
+    // one stays in force, while the slot and the host keep what was sent.
+    if (! std::isfinite (value))
+        return;
+
+    const double d = heldForEngine (index, value);
     auto& e = *engine;
 
     switch (index)
@@ -302,8 +343,10 @@ void CorvaneAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 
 void CorvaneAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    PresetChunk::read (data, sizeInBytes, *programs, currentProgram);
-    setCurrentProgram (currentProgram);
+    int program = currentProgram;
+    PresetChunk::read (data, sizeInBytes, *programs, program);
+    currentProgram = program;
+    setCurrentProgram (program);
 }
 
 //==============================================================================

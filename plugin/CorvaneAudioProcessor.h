@@ -4,6 +4,7 @@
 
 #include "CompressorEngine.h"
 #include "PresetChunk.h"
+#include "RelaxedAtomic.h"
 
 /** The plug-in's processor: parameter storage, the program bank, saved state and the
     audio callbacks around the compressor engine.
@@ -63,11 +64,11 @@ public:
     /** The program bank, for inspection (the editor and tests read it). */
     const ProgramSlot& getProgram (int index) const noexcept { return (*programs)[static_cast<size_t> (index)]; }
 
-    float parameterValues[numNamedParameters] {};
+    RelaxedAtomic<float> parameterValues[numNamedParameters] {};
 
     // Published by the audio thread after every frame, polled by the editor.
-    double peakGainDb = -100.0;
-    double rmsGainDb = -100.0;
+    RelaxedAtomic<double> peakGainDb { -100.0 };
+    RelaxedAtomic<double> rmsGainDb { -100.0 };
 
     std::unique_ptr<CompressorEngine> engine;
 
@@ -75,11 +76,11 @@ private:
     void applyToEngine (int index, float value);
     void loadFactoryBank();
 
-    int currentProgram = 0;
+    RelaxedAtomic<int> currentProgram { 0 };
     std::unique_ptr<ProgramBank> programs;
 
 public:
-    double currentGain = 1.0;
+    RelaxedAtomic<double> currentGain { 1.0 };
 
 private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CorvaneAudioProcessor)

@@ -58,7 +58,7 @@ struct EditorTest : testing::Test
     void expectControlsShowTheProcessor()
     {
         for (int i = 0; i < 12; ++i)
-            EXPECT_NEAR (slider (i).getValue(), juce::jlimit (0.0f, 1.0f, processor.parameterValues[i]), 0.0005)
+            EXPECT_NEAR (slider (i).getValue(), juce::jlimit (0.0f, 1.0f, processor.getParameter (i)), 0.0005)
                 << valueControlNames[i];
 
         EXPECT_EQ (button ("deltaButton").getToggleState(), processor.parameterValues[deltaIndex] > 0.5f);

@@ -1,65 +1,11 @@
+#include "AllocationCounter.h"
 #include "CorvaneAudioProcessor.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdlib>
-
-// Every heap allocation in this test program passes through these hooks; while a
-// thread has counting switched on, each one is counted.
-extern "C" void* __libc_malloc (size_t);
-extern "C" void* __libc_calloc (size_t, size_t);
-extern "C" void* __libc_realloc (void*, size_t);
-extern "C" void* __libc_memalign (size_t, size_t);
-
-namespace
-{
-    thread_local bool counting = false;
-    std::atomic<int> allocations { 0 };
-
-    void noteAllocation()
-    {
-        if (counting)
-            allocations.fetch_add (1, std::memory_order_relaxed);
-    }
-
-    struct CountAllocations
-    {
-        CountAllocations() { allocations = 0; counting = true; }
-        ~CountAllocations() { counting = false; }
-    };
-}
-
-extern "C" void* malloc (size_t size)
-{
-    noteAllocation();
-    return __libc_malloc (size);
-}
-
-extern "C" void* calloc (size_t count, size_t size)
-{
-    noteAllocation();
-    return __libc_calloc (count, size);
-}
-
-extern "C" void* realloc (void* block, size_t size)
-{
-    noteAllocation();
-    return __libc_realloc (block, size);
-}
-
-extern "C" int posix_memalign (void** result, size_t alignment, size_t size)
-{
-    noteAllocation();
-    *result = __libc_memalign (alignment, size);
-    return *result != nullptr ? 0 : ENOMEM;
-}
-
-extern "C" void* aligned_alloc (size_t alignment, size_t size)
-{
-    noteAllocation();
-    return __libc_memalign (alignment, size);
-}
+#include <memory>
+#include <string>
 
 namespace
 {
@@ -76,7 +22,7 @@ TEST_P (RealTimeSafety, TheHookSeesAllocations)
     auto* block = std::malloc (16);
     std::free (block);
     auto text = std::make_unique<std::string> (100, 'x');
-    EXPECT_GE (allocations.load(), 2);
+    EXPECT_GE (scope.count(), 2);
 }
 
 TEST_P (RealTimeSafety, ProcessBlockAllocatesNothingForAnyBlockSize)
@@ -103,7 +49,7 @@ TEST_P (RealTimeSafety, ProcessBlockAllocatesNothingForAnyBlockSize)
         processor.setParameter (keyHpFrequencyIndex, 0.9f);
         processor.setParameter (attackIndex, 0.6f);
         processor.processBlock (block, midi);
-        EXPECT_EQ (allocations.load(), 0) << "block of " << size;
+        EXPECT_EQ (scope.count(), 0) << "block of " << size;
     }
 }
 
