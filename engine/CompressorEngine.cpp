@@ -80,8 +80,9 @@ void CompressorEngine::updateCurve() noexcept
 {
     detector.peakSlopeMinusOne = peakFollowsRatio ? ratioSlope - 1.0 : -1.0;
     detector.rmsSlopeMinusOne = ratioSlope - 1.0;
-    detector.kneeDb = kneeDb;
-    detector.lowerKneeDb = thresholdDb - kneeDb;
+    const double knee = kneeDb;
+    detector.kneeDb = knee;
+    detector.lowerKneeDb = thresholdDb - knee;
 }
 
 void CompressorEngine::updateKeyFilter() noexcept

@@ -171,16 +171,21 @@ private:
 
     Curve loadCurve() const noexcept
     {
-        // Only the knee's middle branch uses the reciprocal, and that branch never runs
-        // with a zero knee.
-        return { -(crestDb + lowerKneeDb + kneeDb),
-                 -(lowerKneeDb + kneeDb),
-                 kneeDb,
-                 0.25 / kneeDb,
+        // Each field is read once: another thread may change it between two reads, and
+        // a knee read as zero for the reciprocal but not for the branch would put an
+        // infinity into the envelopes. Only the knee's middle branch uses the
+        // reciprocal, and that branch never runs with a zero knee.
+        const double knee = kneeDb;
+        const double lowerKnee = lowerKneeDb;
+        const double level = levelCoef;
+        return { -(crestDb + lowerKnee + knee),
+                 -(lowerKnee + knee),
+                 knee,
+                 0.25 / knee,
                  peakSlopeMinusOne,
                  rmsSlopeMinusOne,
-                 levelCoef,
-                 dbPerNeper * (1.0 - levelCoef),
+                 level,
+                 dbPerNeper * (1.0 - level),
                  peakAttackCoef,
                  peakReleaseCoef,
                  rmsAttackCoef1,
