@@ -79,7 +79,10 @@ namespace
                 {
                     const int index = in.byte() % 19 - 2;
                     const std::size_t length = std::min<std::size_t> (in.byte(), in.remaining());
-                    processor.changeProgramName (index, juce::String::createStringFromData (in.current(), static_cast<int> (length)));
+                    // The framework reads a UTF-16 name in place, two bytes at a time: give
+                    // it the name at an aligned address, as a host's own buffer would be.
+                    const juce::MemoryBlock name (in.current(), length);
+                    processor.changeProgramName (index, juce::String::createStringFromData (name.getData(), static_cast<int> (length)));
                     in.skip (length);
                     break;
                 }
