@@ -6,27 +6,11 @@
 
 namespace
 {
-struct ValueControlSetup
-{
-    juce::Rectangle<int> bounds;
-    double interval;
-    double doubleClickValue;
-};
-
-// In parameter order.
-const ValueControlSetup valueControlSetup[12] {
-    { EditorLayout::threshold, 0.0, 0.0 },
-    { EditorLayout::peakCrest, 0.0, 0.5 },
-    { EditorLayout::softKnee, 0.001, 0.155 },
-    { EditorLayout::ratio, 0.0, 0.5 },
-    { EditorLayout::attack, 0.0, 0.275 },
-    { EditorLayout::releasePeak, 0.0, 0.4174 },
-    { EditorLayout::releaseRms, 0.0, 0.497 },
-    { EditorLayout::makeup, 0.0, 0.5 },
-    { EditorLayout::dryMix, 0.0, 0.0 },
-    { EditorLayout::keyHpFrequency, 0.0, 0.425 },
-    { EditorLayout::outGain, 0.0, 0.5 },
-    { EditorLayout::keyStereoDiff, 0.0, 0.425 },   // the same as the frequency knob, not the factory 1.0
+// In parameter order; a double-click returns a knob to the table's value.
+const juce::Rectangle<int> valueControlBounds[12] {
+    EditorLayout::threshold, EditorLayout::peakCrest, EditorLayout::softKnee, EditorLayout::ratio,
+    EditorLayout::attack, EditorLayout::releasePeak, EditorLayout::releaseRms, EditorLayout::makeup,
+    EditorLayout::dryMix, EditorLayout::keyHpFrequency, EditorLayout::outGain, EditorLayout::keyStereoDiff,
 };
 
 // Adding order, which is also the stacking order.
@@ -38,7 +22,7 @@ constexpr int textBoxWidth = 50;
 constexpr int textBoxHeight = 16;
 constexpr float dimmedAlpha = 0.3f;
 
-constexpr float slopeValues[4] { 0.0f, 0.1f, 0.2f, 0.3f };   // per selector item index
+const auto& slopeChoices = parameterTable[keyHpSlopeIndex];
 
 float onOff (bool on)
 {
@@ -112,7 +96,6 @@ void CorvaneAudioProcessorEditor::setUpValueControl (int index)
 {
     auto& slider = *valueControls[index];
     const auto isValueBox = index == outGainIndex || index == keyStereoDiffIndex;
-    const auto& setup = valueControlSetup[index];
 
     addAndMakeVisible (slider);
 
@@ -143,9 +126,10 @@ void CorvaneAudioProcessorEditor::setUpValueControl (int index)
     slider.setVelocityModeParameters (1.0, 1, 0.02, false);
 
     slider.valueToTextFunction = parameterTable[index].toText;
-    slider.setRange (0.0, 1.0, setup.interval);
-    slider.setBounds (setup.bounds);
-    slider.setDoubleClickReturnValue (true, setup.doubleClickValue);
+    // The knee knob moves in steps of 0.001.
+    slider.setRange (0.0, 1.0, index == softKneeIndex ? 0.001 : 0.0);
+    slider.setBounds (valueControlBounds[index]);
+    slider.setDoubleClickReturnValue (true, parameterTable[index].doubleClickValue);
 }
 
 void CorvaneAudioProcessorEditor::setUpSelector()
@@ -213,17 +197,41 @@ void CorvaneAudioProcessorEditor::paint (juce::Graphics& g)
 //==============================================================================
 void CorvaneAudioProcessorEditor::notifyHost (int index, float value)
 {
-    // The index-based parameter interface is what this plug-in is built on.
-    JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
-    owner->setParameterNotifyingHost (index, value);
-    JUCE_END_IGNORE_WARNINGS_GCC_LIKE
+    owner->parameter (index)->setStoredValueNotifyingHost (value);
+}
+
+void CorvaneAudioProcessorEditor::notifyHostOfClick (int index, float value)
+{
+    auto* p = owner->parameter (index);
+    p->beginChangeGesture();
+    p->setStoredValueNotifyingHost (value);
+    p->endChangeGesture();
+}
+
+int CorvaneAudioProcessorEditor::indexOf (const juce::Slider* slider) const
+{
+    const auto found = std::find (std::begin (valueControls), std::end (valueControls), slider);
+    return found != std::end (valueControls) ? (int) (found - std::begin (valueControls)) : -1;
+}
+
+// The slider reports a drag, a double-click or a wheel turn as start, values, end: the
+// host hears each as one gesture, which touch and latch automation need.
+void CorvaneAudioProcessorEditor::sliderDragStarted (juce::Slider* slider)
+{
+    if (const auto i = indexOf (slider); i >= 0)
+        owner->parameter (i)->beginChangeGesture();
+}
+
+void CorvaneAudioProcessorEditor::sliderDragEnded (juce::Slider* slider)
+{
+    if (const auto i = indexOf (slider); i >= 0)
+        owner->parameter (i)->endChangeGesture();
 }
 
 void CorvaneAudioProcessorEditor::sliderValueChanged (juce::Slider* slider)
 {
-    for (int i = 0; i < (int) std::size (valueControls); ++i)
-        if (slider == valueControls[i])
-            notifyHost (i, (float) slider->getValue());
+    if (const auto i = indexOf (slider); i >= 0)
+        notifyHost (i, (float) slider->getValue());
 }
 
 void CorvaneAudioProcessorEditor::comboBoxChanged (juce::ComboBox* box)
@@ -232,23 +240,23 @@ void CorvaneAudioProcessorEditor::comboBoxChanged (juce::ComboBox* box)
         return;
 
     const auto item = keyHPSlope.getSelectedItemIndex();
-    notifyHost (keyHpSlopeIndex, juce::isPositiveAndBelow (item, 4) ? slopeValues[item] : 0.0f);
+    notifyHostOfClick (keyHpSlopeIndex, juce::isPositiveAndBelow (item, slopeChoices.numChoices) ? slopeChoices.choices[item].value : 0.0f);
 }
 
 void CorvaneAudioProcessorEditor::buttonClicked (juce::Button* button)
 {
     if (button == &deltaButton)
-        notifyHost (deltaIndex, onOff (button->getToggleState()));
+        notifyHostOfClick (deltaIndex, onOff (button->getToggleState()));
     else if (button == &bypassButton)
-        notifyHost (bypassIndex, onOff (button->getToggleState()));
+        notifyHostOfClick (bypassIndex, onOff (button->getToggleState()));
     else if (button == &qualityButton)
-        notifyHost (qualityIndex, onOff (button->getToggleState()));
+        notifyHostOfClick (qualityIndex, onOff (button->getToggleState()));
     else if (button == &peakRatioButton)
-        notifyHost (peakRatioIndex, onOff (button->getToggleState()));
+        notifyHostOfClick (peakRatioIndex, onOff (button->getToggleState()));
     else if (button == &reductionMeterScale || button == &reductionMeter)
     {
         reductionMeterScale.cycleScale();
-        notifyHost (meterScaleIndex, reductionMeterScale.meterScale);
+        notifyHostOfClick (meterScaleIndex, reductionMeterScale.meterScale);
     }
     else if (button == &infoButton)
     {
@@ -272,38 +280,42 @@ void CorvaneAudioProcessorEditor::timerCallback()
 
 void CorvaneAudioProcessorEditor::refreshControls()
 {
-    const auto* p = owner->parameterValues;
+    const auto p = [this] (int index) { return owner->getParameter (index); };
 
     for (int i = 0; i < (int) std::size (valueControls); ++i)
-        valueControls[i]->setValue ((double) p[i], juce::dontSendNotification);
+        valueControls[i]->setValue ((double) p (i), juce::dontSendNotification);
 
-    deltaButton.setToggleState (p[deltaIndex] > 0.5f, juce::dontSendNotification);
-    bypassButton.setToggleState (p[bypassIndex] > 0.5f, juce::dontSendNotification);
-    qualityButton.setToggleState (p[qualityIndex] > 0.5f, juce::dontSendNotification);
-    peakRatioButton.setToggleState (p[peakRatioIndex] > 0.5f, juce::dontSendNotification);
+    deltaButton.setToggleState (p (deltaIndex) > 0.5f, juce::dontSendNotification);
+    bypassButton.setToggleState (p (bypassIndex) > 0.5f, juce::dontSendNotification);
+    qualityButton.setToggleState (p (qualityIndex) > 0.5f, juce::dontSendNotification);
+    peakRatioButton.setToggleState (p (peakRatioIndex) > 0.5f, juce::dontSendNotification);
 
     // Only the exact values the selector writes get an item; anything else shows "Off".
-    const float slope = p[keyHpSlopeIndex];
-    const auto item = (int) (std::find (std::begin (slopeValues) + 1, std::end (slopeValues), slope)
-                             - std::begin (slopeValues));
-    keyHPSlope.setSelectedItemIndex (item < 4 ? item : 0, juce::dontSendNotification);
+    const float slope = p (keyHpSlopeIndex);
+    int item = 0;
+
+    for (int i = 1; i < slopeChoices.numChoices; ++i)
+        if (slope == slopeChoices.choices[i].value)
+            item = i;
+
+    keyHPSlope.setSelectedItemIndex (item, juce::dontSendNotification);
 }
 
 void CorvaneAudioProcessorEditor::refreshTransferFunction()
 {
-    const auto p = [this] (int index) { return unitValue (owner->parameterValues[index]); };
-    const auto makeup = p (makeupIndex);
-    const auto dryMixValue = p (dryMixIndex);
+    const auto shown = [this] (int index) { return parameterTable[index].toDisplay (unitValue (owner->getParameter (index))); };
 
-    transferFunction.thresholdDb = p (thresholdIndex) * -60.0f;
-    transferFunction.crestDb = p (peakCrestIndex) * 12.0f;
-    transferFunction.kneeDb = p (softKneeIndex) * 20.0f;
-    transferFunction.ratioFactor = 1.0f / (7.0f * std::pow (p (ratioIndex), 3.0f) + 1.0f);
+    transferFunction.thresholdDb = shown (thresholdIndex);
+    transferFunction.crestDb = shown (peakCrestIndex);
+    transferFunction.kneeDb = shown (softKneeIndex);
+    transferFunction.ratioFactor = shown (ratioIndex);
     transferFunction.fixedPeakRatioFactor = 0.125f;
-    transferFunction.peakRatioSwitch = owner->parameterValues[peakRatioIndex];
-    transferFunction.makeupDb = makeup < 0.5f ? -60.0f * juce::square (1.0f - 2.0f * makeup) : 24.0f * makeup - 12.0f;
-    transferFunction.dryAttenuationDb = dryMixValue == 0.0f ? 180.0f : 60.0f - 60.0f * dryMixValue;
-    transferFunction.outGainDb = 24.0f * p (outGainIndex) - 12.0f;
+    transferFunction.makeupDb = shown (makeupIndex);
+    transferFunction.dryAttenuationDb = shown (dryMixIndex);
+    transferFunction.outGainDb = shown (outGainIndex);
+
+    // The switch goes in as stored, unclamped: the display compares it itself.
+    transferFunction.peakRatioSwitch = parameterTable[peakRatioIndex].toDisplay (owner->getParameter (peakRatioIndex));
     transferFunction.repaint();
 }
 
@@ -326,7 +338,7 @@ void CorvaneAudioProcessorEditor::refreshMeter()
         meterHeldDb = fall (meterHeldDb, reductionDb, heldFallMs, 3000, 0.05f);
     }
 
-    const auto scale = owner->parameterValues[meterScaleIndex];
+    const auto scale = owner->getParameter (meterScaleIndex);
 
     if (reductionMeter.currentReductionDb != meterCurrentDb || reductionMeter.heldReductionDb != meterHeldDb
         || reductionMeter.meterScale != scale)

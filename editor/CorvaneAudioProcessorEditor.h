@@ -14,8 +14,9 @@
 class CorvaneAudioProcessor;
 
 /** The plug-in's fixed 717 × 257 window. User edits go straight to the host as
-    automation; a 50 ms timer polls the processor and rewrites every control without
-    notifying anyone, so the controls never keep values of their own. */
+    automation, each drag or click wrapped in a change gesture; a 50 ms timer polls the
+    processor and rewrites every control without notifying anyone, so the controls
+    never keep values of their own. */
 class CorvaneAudioProcessorEditor : public juce::AudioProcessorEditor,
                                     public juce::Slider::Listener,
                                     public juce::Button::Listener,
@@ -29,6 +30,8 @@ public:
     void paint (juce::Graphics& g) override;
 
     void sliderValueChanged (juce::Slider* slider) override;
+    void sliderDragStarted (juce::Slider* slider) override;
+    void sliderDragEnded (juce::Slider* slider) override;
     void buttonClicked (juce::Button* button) override;
     void comboBoxChanged (juce::ComboBox* box) override;
     void timerCallback() override;
@@ -43,6 +46,8 @@ private:
     void setUpDisplays();
 
     void notifyHost (int index, float value);
+    void notifyHostOfClick (int index, float value);
+    int indexOf (const juce::Slider* slider) const;
 
     void refreshControls();
     void refreshTransferFunction();

@@ -1,5 +1,7 @@
 #include "ReductionMeterComponent.h"
 
+#include "ParameterTable.h"
+
 namespace
 {
 const juce::Colour heldColour { 0x320582ff };
@@ -17,13 +19,8 @@ ReductionMeterComponent::~ReductionMeterComponent() = default;
 
 float ReductionMeterComponent::rangeFactor (float scale) noexcept
 {
-    if (scale < 0.25f)
-        return 2.0f;
-    if (scale < 0.5f)
-        return 1.0f;
-    if (scale < 0.75f)
-        return 0.5f;
-    return 0.25f;
+    // Each of the parameter's ranges, 6 to 48 dB, halves the pixels per dB.
+    return 2.0f / static_cast<float> (1 << choiceIndex (meterScaleIndex, scale));
 }
 
 void ReductionMeterComponent::paintButton (juce::Graphics& g, bool, bool)

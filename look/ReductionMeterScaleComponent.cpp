@@ -1,5 +1,6 @@
 #include "ReductionMeterScaleComponent.h"
 
+#include "ParameterTable.h"
 #include "ReductionMeterComponent.h"
 
 namespace
@@ -19,15 +20,9 @@ ReductionMeterScaleComponent::~ReductionMeterScaleComponent() = default;
 
 void ReductionMeterScaleComponent::cycleScale()
 {
-    if (meterScale < 0.25f)
-        meterScale = 0.25f;
-    else if (meterScale < 0.5f)
-        meterScale = 0.5f;
-    else if (meterScale < 0.75f)
-        meterScale = 0.75f;
-    else
-        meterScale = 0.0f;
-
+    // The next range of the parameter's four, after the widest the narrowest again.
+    const auto& scales = parameterTable[meterScaleIndex];
+    meterScale = scales.choices[(choiceIndex (meterScaleIndex, meterScale) + 1) % scales.numChoices].value;
     repaint();
 }
 

@@ -2,50 +2,51 @@
 
 #include "CorvaneAudioProcessorEditor.h"
 
-#include "Conversions.h"
 #include "FactoryPresets.h"
 
-#include <algorithm>
 #include <cmath>
-
-namespace
-{
-// The level controls act up to twice their knob's range; further out a stray host value
-// would only overflow the output.
-constexpr double levelValueLimit = 2.0;
-
-/** The value the engine gets for a finite parameter value. A Ratio below 0 would turn the
-    feedback detector into an expander that feeds its own rise, so it stops at 0. */
-double heldForEngine (int index, float value) noexcept
-{
-    const double d = value;
-
-    switch (index)
-    {
-        case ratioIndex:
-            return std::max (d, 0.0);
-        case makeupIndex:
-        case dryMixIndex:
-        case outGainIndex:
-            return std::min (d, levelValueLimit);
-        default:
-            return d;
-    }
-}
-} // namespace
+#include <cstring>
 
 CorvaneAudioProcessor::CorvaneAudioProcessor()
     : juce::AudioProcessor (BusesProperties()
                                 .withInput ("Input", juce::AudioChannelSet::stereo(), true)
-                                .withOutput ("Output", juce::AudioChannelSet::stereo(), true))
+                                .withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
+      hostStyle (hostStyleFor (wrapperType))
 {
+    addParameters();
     engine = std::make_unique<CompressorEngine>();
     programs = std::make_unique<ProgramBank>();
     loadFactoryBank();
 }
 
+HostStyle CorvaneAudioProcessor::hostStyleFor (WrapperType type) noexcept
+{
+    // VST 2 hosts, the renderer and the tests see the index interface's raw values.
+    if (type == wrapperType_VST3)
+        return { true, false };
+
+    if (type == wrapperType_LV2)
+        return { true, true };
+
+    return {};
+}
+
+void CorvaneAudioProcessor::addParameters()
+{
+    // Only VST 2 has fixed slots to keep; elsewhere a nameless parameter is just clutter.
+    const auto slots = hostStyle.lists ? numNamedParameters : numParameters;
+
+    for (int i = 0; i < slots; ++i)
+    {
+        auto owned = std::make_unique<ProcessorParameter> (*this, i, hostStyle);
+        parameterObjects[static_cast<size_t> (i)] = owned.get();
+        addParameter (owned.release());
+    }
+}
+
 CorvaneAudioProcessor::~CorvaneAudioProcessor()
 {
+    cancelPendingUpdate();
     programs.reset();
     engine.reset();
 }
@@ -71,10 +72,17 @@ const juce::String CorvaneAudioProcessor::getName() const
 
 void CorvaneAudioProcessor::prepareToPlay (double sampleRate, int)
 {
+    // No block runs now: the engine takes the parameters before the rate, as it did
+    // when they were first set.
+    applyParameterChanges();
     engine->setSampleRate (sampleRate);
     setLatencySamples (CompressorEngine::latencyForRate (sampleRate));
     engine->reset();
     currentGain = 1.0;
+
+    // An LV2 host only knows the values that the plug-in announces.
+    if (wrapperType == wrapperType_LV2)
+        tellHostOfValues();
 }
 
 void CorvaneAudioProcessor::releaseResources()
@@ -83,6 +91,50 @@ void CorvaneAudioProcessor::releaseResources()
 }
 
 void CorvaneAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
+{
+    applyParameterChanges();
+    render (buffer);
+}
+
+void CorvaneAudioProcessor::processBlockBypassed (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
+{
+    applyParameterChanges();
+    const bool bypassed = engine->bypassOn;
+    engine->bypassOn = true;
+    render (buffer);
+    engine->bypassOn = bypassed;
+}
+
+juce::AudioProcessorParameter* CorvaneAudioProcessor::getBypassParameter() const
+{
+    // A VST3 host's bypass button then is the plug-in's own, delayed like the audio.
+    // LV2 drives this parameter from its enabled port on every block, which would
+    // overrule the editor's button; there the port runs processBlockBypassed instead.
+    return wrapperType == wrapperType_VST3 ? parameter (bypassIndex) : nullptr;
+}
+
+void CorvaneAudioProcessor::applyParameterChanges() noexcept
+{
+    const bool all = reapplyAll.exchange (false);
+
+    for (int i = 0; i < numNamedParameters; ++i)
+    {
+        const float value = parameterObjects[static_cast<size_t> (i)]->storedValue();
+
+        // Bit patterns, so that a NaN counts as one change and not as one per block.
+        if (! all && std::memcmp (&value, &appliedValues[i], sizeof (float)) == 0)
+            continue;
+
+        appliedValues[i] = value;
+
+        // A value with no number in it cannot move the engine anywhere sensible: the
+        // previous one stays in force, while the slot and the host keep what was sent.
+        if (const auto toEngine = parameterTable[i].toEngine; toEngine != nullptr && std::isfinite (value))
+            toEngine (*engine, value);
+    }
+}
+
+void CorvaneAudioProcessor::render (juce::AudioBuffer<float>& buffer) noexcept
 {
     const juce::ScopedNoDenormals noDenormals;
     const int numInputs = getTotalNumInputChannels();
@@ -175,24 +227,14 @@ bool CorvaneAudioProcessor::hasEditor() const
 }
 
 //==============================================================================
-int CorvaneAudioProcessor::getNumParameters()
+ProcessorParameter* CorvaneAudioProcessor::parameter (int index) const noexcept
 {
-    return numParameters;
-}
-
-const juce::String CorvaneAudioProcessor::getParameterName (int index)
-{
-    return isNamedParameter (index) ? juce::String (parameterTable[index].name) : juce::String();
+    return juce::isPositiveAndBelow (index, numParameters) ? parameterObjects[static_cast<size_t> (index)] : nullptr;
 }
 
 float CorvaneAudioProcessor::getParameter (int index)
 {
-    return isNamedParameter (index) ? parameterValues[index] : 0.0f;
-}
-
-const juce::String CorvaneAudioProcessor::getParameterText (int index)
-{
-    return parameterText (index, getParameter (index));
+    return isNamedParameter (index) ? parameterObjects[static_cast<size_t> (index)]->storedValue() : 0.0f;
 }
 
 void CorvaneAudioProcessor::setParameter (int index, float value)
@@ -206,94 +248,39 @@ void CorvaneAudioProcessor::setParameter (int index, float value)
     if (! isNamedParameter (index))
         return;
 
-    parameterValues[index] = value;
-    applyToEngine (index, value);
+    parameterObjects[static_cast<size_t> (index)]->store (value);
+
+    if (value > 0.5f && (index == deltaIndex || index == bypassIndex))
+        switchOff (index == deltaIndex ? bypassIndex : deltaIndex);
 }
 
-void CorvaneAudioProcessor::applyToEngine (int index, float value)
+void CorvaneAudioProcessor::switchOff (int index)
 {
-    // A value with no number in it cannot move the engine anywhere sensible: the previous
-    // one stays in force, while the slot and the host keep what was sent.
-    if (! std::isfinite (value))
-        return;
+    setParameter (index, 0.0f);
 
-    const double d = heldForEngine (index, value);
-    auto& e = *engine;
+    // A VST 2 host is never told; the others keep their view equal to the plug-in's.
+    if (hostStyle.lists)
+        tellHostOfValues();
+}
 
-    switch (index)
+void CorvaneAudioProcessor::tellHostOfValues()
+{
+    // A VST3 controller passes values on to its host only from its message thread;
+    // elsewhere they would wait for the next audio block and reach only the controller.
+    if (wrapperType == wrapperType_VST3 && ! juce::MessageManager::existsAndIsCurrentThread())
     {
-        case thresholdIndex:
-            e.thresholdDb = d * -60.0;
-            e.updateCurve();
-            break;
-        case peakCrestIndex:
-            e.detector.crestDb = d * 12.0;
-            break;
-        case softKneeIndex:
-            e.kneeDb = d * 20.0;
-            e.updateCurve();
-            break;
-        case ratioIndex:
-            e.ratioSlope = 1.0 - d;
-            e.updateCurve();
-            break;
-        case attackIndex:
-            e.setAttack (d * d * d * 499.99 + 0.01);
-            break;
-        case releasePeakIndex:
-            e.setReleasePeak (d * d * d * 1995.0 + 5.0);
-            break;
-        case releaseRmsIndex:
-            e.detector.setReleaseRms (d * d * d * 1995.0 + 5.0);
-            break;
-        case makeupIndex:
-            if (d < 0.5)
-            {
-                const auto t = static_cast<float> (1.0 - 2.0 * d);
-                const float square = t * t;
-                e.makeupGain = dbToGain (square * -60.0);
-            }
-            else
-            {
-                e.makeupGain = dbToGain (d * 36.0 - 18.0);
-            }
-            break;
-        case dryMixIndex:
-            e.dryGain = d > 0.0 ? dbToGainFloat (static_cast<float> (d * 60.0 - 60.0)) : 0.0;
-            break;
-        case keyHpFrequencyIndex:
-            e.keyHpHz = keyHpFromNormalized (value, 30.0f, 400.0f);
-            e.updateKeyFilter();
-            break;
-        case outGainIndex:
-            e.outputGain = dbToGain (d * 24.0 - 12.0);
-            break;
-        case keyStereoDiffIndex:
-            e.stereoDiff = d;
-            break;
-        case keyHpSlopeIndex:
-            e.setKeySlope (value);
-            break;
-        case deltaIndex:
-            e.deltaOn = value > 0.5f;
-            if (e.deltaOn)
-                setParameter (bypassIndex, 0.0f);
-            break;
-        case bypassIndex:
-            e.bypassOn = value > 0.5f;
-            if (e.bypassOn)
-                setParameter (deltaIndex, 0.0f);
-            break;
-        case peakRatioIndex:
-            e.peakFollowsRatio = value >= 0.5f;
-            e.updateCurve();
-            break;
-        case qualityIndex:
-            e.setQuality (value > 0.5f ? 0 : 1);
-            break;
-        default:
-            break;
+        triggerAsyncUpdate();
+        return;
     }
+
+    handleAsyncUpdate();
+}
+
+void CorvaneAudioProcessor::handleAsyncUpdate()
+{
+    for (auto* p : parameterObjects)
+        if (p != nullptr)
+            p->sendValueChangedMessageToListeners (p->getValue());
 }
 
 //==============================================================================
@@ -319,6 +306,13 @@ void CorvaneAudioProcessor::setCurrentProgram (int index)
     const auto& slot = (*programs)[static_cast<size_t> (index)];
     for (int j = 0; j < numParameters; ++j)
         setParameter (j, slot.values[j]);
+
+    reapplyAll = true;
+
+    // A VST 2 host hears nothing of a program change; hosts of the other formats keep
+    // their own copy of every value and must learn the new ones.
+    if (hostStyle.lists)
+        tellHostOfValues();
 }
 
 const juce::String CorvaneAudioProcessor::getProgramName (int index)

@@ -4,15 +4,21 @@
 
 #include "CompressorEngine.h"
 #include "PresetChunk.h"
+#include "ProcessorParameter.h"
 #include "RelaxedAtomic.h"
+
+#include <array>
 
 /** The plug-in's processor: parameter storage, the program bank, saved state and the
     audio callbacks around the compressor engine.
 
-    Parameters use the index-based interface. Every parameter change is also written
-    into the current program slot, so the slot always holds the live values.
+    Every parameter change is also written into the current program slot, so the slot
+    always holds the live values. Host and editor threads only write the parameter
+    objects and the bank; the audio callbacks own the engine and bring it up to date
+    with the parameters at the start of each block.
 */
-class CorvaneAudioProcessor : public juce::AudioProcessor
+class CorvaneAudioProcessor : public juce::AudioProcessor,
+                              private juce::AsyncUpdater
 {
 public:
     static constexpr int numPrograms = PresetChunk::numPrograms;
@@ -20,19 +26,17 @@ public:
     CorvaneAudioProcessor();
     ~CorvaneAudioProcessor() override;
 
-    // The index-based parameter interface is deprecated in the framework but is the
-    // interface this plug-in is built on; the one place its warnings are silenced.
-    JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
-    using juce::AudioProcessor::getParameterName;
-    using juce::AudioProcessor::getParameterText;
-    JUCE_END_IGNORE_WARNINGS_GCC_LIKE
     using juce::AudioProcessor::processBlock;
+    using juce::AudioProcessor::processBlockBypassed;
 
     const juce::String getName() const override;
 
     void prepareToPlay (double sampleRate, int estimatedSamplesPerBlock) override;
     void releaseResources() override;
     void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
+    /** The host's own bypass: the dry signal, delayed like the processed one. */
+    void processBlockBypassed (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
+    juce::AudioProcessorParameter* getBypassParameter() const override;
     bool isBusesLayoutSupported (const BusesLayout& layouts) const override;
     double getTailLengthSeconds() const override;
 
@@ -46,11 +50,18 @@ public:
     juce::AudioProcessorEditor* createEditor() override;
     bool hasEditor() const override;
 
-    int getNumParameters() override;
-    const juce::String getParameterName (int index) override;
+    /** The stored value of an index, 0.0 for placeholders and unknown indices. The same
+        answer as the framework's own index call, which lands here too. */
     float getParameter (int index) override;
+
+    /** Writes a value into the current program slot and, for the named parameters, into
+        the parameter object; switching Delta or Bypass on switches the other off. The
+        host is not told. */
     void setParameter (int index, float value) override;
-    const juce::String getParameterText (int index) override;
+
+    /** The parameter object of an index, or null for a placeholder this format does
+        not show. */
+    ProcessorParameter* parameter (int index) const noexcept;
 
     int getNumPrograms() override;
     int getCurrentProgram() override;
@@ -64,8 +75,6 @@ public:
     /** The program bank, for inspection (the editor and tests read it). */
     const ProgramSlot& getProgram (int index) const noexcept { return (*programs)[static_cast<size_t> (index)]; }
 
-    RelaxedAtomic<float> parameterValues[numNamedParameters] {};
-
     // Published by the audio thread after every frame, polled by the editor.
     RelaxedAtomic<double> peakGainDb { -100.0 };
     RelaxedAtomic<double> rmsGainDb { -100.0 };
@@ -73,8 +82,22 @@ public:
     std::unique_ptr<CompressorEngine> engine;
 
 private:
-    void applyToEngine (int index, float value);
+    static HostStyle hostStyleFor (WrapperType type) noexcept;
+    void addParameters();
     void loadFactoryBank();
+    void switchOff (int index);
+    void tellHostOfValues();
+    void handleAsyncUpdate() override;
+    void applyParameterChanges() noexcept;
+    void render (juce::AudioBuffer<float>& buffer) noexcept;
+
+    const HostStyle hostStyle;
+    std::array<ProcessorParameter*, numParameters> parameterObjects {};
+
+    // Audio thread only: the values the engine was last given, and a request from a
+    // program change to give it every value again in index order, as a fresh start does.
+    float appliedValues[numNamedParameters] {};
+    std::atomic<bool> reapplyAll { true };
 
     RelaxedAtomic<int> currentProgram { 0 };
     std::unique_ptr<ProgramBank> programs;

@@ -2,6 +2,10 @@
 
 #include <juce_core/juce_core.h>
 
+#include <optional>
+
+class CompressorEngine;
+
 /** Indices of the host-visible parameters. 18..20 are nameless placeholders that only
     occupy a slot in the program records. */
 enum ParameterIndex : int
@@ -29,25 +33,76 @@ enum ParameterIndex : int
 constexpr int numNamedParameters = 18;
 constexpr int numParameters = 21;
 
+/** How a value is read: a continuous scale, or a few named settings with split points. */
+enum class ParameterKind
+{
+    continuous,
+    onOff,          // on above 0.5
+    twoWay,         // second setting from 0.5 on
+    fourWay,        // split at 0.25, 0.5 and 0.75
+    slopeSelector,  // the key filter's slope rule
+    placeholder
+};
+
 /** Fills a text with the display text of one parameter for a normalized value. The
     processor and the editor's value boxes share these, so both always show the same. */
 using ValueToTextFunction = void (*) (double value, juce::String& text);
 
+/** Moves the engine for a finite normalized value. */
+using EngineMapping = void (*) (CompressorEngine& engine, float value);
+
+/** The transfer display's own reading of a value clamped to 0..1. */
+using DisplayMapping = float (*) (float value);
+
+/** A continuous parameter in the unit its text shows ("dB", "ms", "Hz", "%", ":1"). */
+struct NaturalScale
+{
+    double (*fromNormalized) (double value);
+    double (*toNormalized) (double natural);
+    const char* unit;
+    const char* zeroText;   // a word shown instead of the number at 0, if any
+};
+
+/** One named setting of a parameter that hosts may show as a list. The value is the
+    one the editor writes for it. */
+struct ParameterChoice
+{
+    const char* text;
+    float value;
+};
+
 struct ParameterInfo
 {
     const char* name;       // shown by the host
-    const char* stateKey;   // attribute name in saved states and presets
+    const char* stateKey;   // attribute name in saved states and presets; the parameter's ID
+    ParameterKind kind;
+    float fullResetValue;   // the value of the first factory program
+    float doubleClickValue; // where a double-click returns a knob
     ValueToTextFunction toText;
+    NaturalScale natural;   // continuous parameters only
+    const ParameterChoice* choices; // the other kinds, except placeholders
+    int numChoices;
+    EngineMapping toEngine; // none for the meter scale and the placeholders
+    DisplayMapping toDisplay; // only what the transfer display reads
 };
 
-/** The named parameters, in index order. */
-extern const ParameterInfo parameterTable[numNamedParameters];
+/** Every slot, in index order. */
+extern const ParameterInfo parameterTable[numParameters];
 
 bool isNamedParameter (int index) noexcept;
 
 /** The host's display text of any index: placeholders and unknown indices show the
     value with two decimals. */
 juce::String parameterText (int index, float value);
+
+/** Which of a listed parameter's settings a value selects, by the kind's split rule. */
+int choiceIndex (int index, float value) noexcept;
+
+/** The normalized value of a text as the parameter shows it or as a user types it:
+    "-24 dB", "-24", "4:1", "10 ms", "1.2 s", "Eco", "on". Letter case and spaces do not
+    matter. Not clamped: a level beyond the knob's range reads beyond 0..1. Nothing
+    when the text does not name a value of this parameter. */
+std::optional<double> valueForText (int index, const juce::String& text);
 
 void thresholdText (double value, juce::String& text);
 void peakCrestText (double value, juce::String& text);

@@ -9,7 +9,7 @@ packages=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     libasound2-dev libfreetype-dev libfontconfig1-dev libcurl4-openssl-dev
     libx11-dev libxext-dev libxinerama-dev libxrandr-dev libxcursor-dev
-    xvfb xauth fonts-liberation lv2file
+    xvfb xauth fonts-liberation lv2file lv2-dev sordi
     clang libclang-rt-14-dev
 )
 

@@ -1,7 +1,9 @@
 #include "EditorTestSupport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 
 using namespace editortest;
 
@@ -61,10 +63,10 @@ struct EditorTest : testing::Test
             EXPECT_NEAR (slider (i).getValue(), juce::jlimit (0.0f, 1.0f, processor.getParameter (i)), 0.0005)
                 << valueControlNames[i];
 
-        EXPECT_EQ (button ("deltaButton").getToggleState(), processor.parameterValues[deltaIndex] > 0.5f);
-        EXPECT_EQ (button ("bypassButton").getToggleState(), processor.parameterValues[bypassIndex] > 0.5f);
-        EXPECT_EQ (button ("peakRatioButton").getToggleState(), processor.parameterValues[peakRatioIndex] > 0.5f);
-        EXPECT_EQ (button ("qualityButton").getToggleState(), processor.parameterValues[qualityIndex] > 0.5f);
+        EXPECT_EQ (button ("deltaButton").getToggleState(), processor.getParameter (deltaIndex) > 0.5f);
+        EXPECT_EQ (button ("bypassButton").getToggleState(), processor.getParameter (bypassIndex) > 0.5f);
+        EXPECT_EQ (button ("peakRatioButton").getToggleState(), processor.getParameter (peakRatioIndex) > 0.5f);
+        EXPECT_EQ (button ("qualityButton").getToggleState(), processor.getParameter (qualityIndex) > 0.5f);
     }
 
     juce::ScopedJuceInitialiser_GUI gui;
@@ -125,7 +127,7 @@ TEST_F (EditorTest, TextBoxesAreReadOnlyAndShowTheHostTexts)
     {
         SCOPED_TRACE (valueControlNames[i]);
         EXPECT_TRUE (slider (i).isTextBoxEditable() == false);
-        EXPECT_EQ (slider (i).getTextFromValue (slider (i).getValue()), processor.getParameterText (i));
+        EXPECT_EQ (slider (i).getTextFromValue (slider (i).getValue()), processor.parameter (i)->getCurrentValueAsText());
     }
 
     EXPECT_EQ (slider (softKneeIndex).getInterval(), 0.001);
@@ -227,7 +229,7 @@ TEST_F (EditorTest, DoubleClickResetsAControlAndReportsIt)
     mouse.doubleClick ({ 255, 65 });   // softKnee's knob
     mouse.doubleClick ({ 43, 233 });   // keyStereoDiff's box
     expectNotifications ({ { 2, 0.155f }, { 11, 0.425f } });
-    EXPECT_EQ (processor.parameterValues[softKneeIndex], 0.155f);
+    EXPECT_EQ (processor.getParameter (softKneeIndex), 0.155f);
 }
 
 TEST_F (EditorTest, DraggingAKnobReportsEveryValueItTakes)
@@ -243,11 +245,63 @@ TEST_F (EditorTest, DraggingAKnobReportsEveryValueItTakes)
 
     EXPECT_GT (slider (thresholdIndex).getValue(), 0.0);
     EXPECT_EQ (log.notifications.back().value, (float) slider (thresholdIndex).getValue());
-    EXPECT_EQ (processor.parameterValues[thresholdIndex], (float) slider (thresholdIndex).getValue());
+    EXPECT_EQ (processor.getParameter (thresholdIndex), (float) slider (thresholdIndex).getValue());
 
     log.notifications.clear();
     tick();
     EXPECT_TRUE (log.notifications.empty());
+}
+
+namespace
+{
+    /** Each "set" lies inside a begin .. end of its own index, and every gesture ends. */
+    void expectEveryChangeInsideAGesture (const std::vector<juce::String>& sequence)
+    {
+        std::map<juce::String, int> open;
+        for (const auto& event : sequence)
+        {
+            const auto index = event.fromFirstOccurrenceOf (" ", false, false);
+            if (event.startsWith ("begin"))
+                ++open[index];
+            else if (event.startsWith ("end"))
+                EXPECT_GE (--open[index], 0) << "an end without a begin for " << index;
+            else
+                EXPECT_GT (open[index], 0) << "a change outside a gesture for " << index;
+        }
+
+        for (const auto& [index, count] : open)
+            EXPECT_EQ (count, 0) << "a gesture left open for " << index;
+    }
+}
+
+TEST_F (EditorTest, EveryEditReachesTheHostAsOneGesture)
+{
+    auto mouse = openWindow();
+    tick();
+
+    mouse.drag ({ 129, 60 }, { 129, 20 }, 8);   // threshold
+    ASSERT_GE (log.sequence.size(), 3u);
+    EXPECT_EQ (log.sequence.front(), "begin 0");
+    EXPECT_EQ (log.sequence.back(), "end 0");
+    expectEveryChangeInsideAGesture (log.sequence);
+    log.sequence.clear();
+
+    processor.setParameter (softKneeIndex, 0.9f);
+    tick();
+    mouse.doubleClick ({ 255, 65 });            // softKnee's knob
+    mouse.click ({ 536, 225 });                 // delta
+    mouse.click ({ 590, 100 });                 // meter
+    selector().setSelectedItemIndex (2, juce::sendNotificationSync);
+
+    for (const auto* expected : { "set 2", "set 13", "set 17", "set 12" })
+        EXPECT_NE (std::find (log.sequence.begin(), log.sequence.end(), expected), log.sequence.end()) << expected;
+    expectEveryChangeInsideAGesture (log.sequence);
+
+    // The refresh writes the controls without telling anyone.
+    log.sequence.clear();
+    processor.setParameter (thresholdIndex, 0.7f);
+    tick (3);
+    EXPECT_TRUE (log.sequence.empty());
 }
 
 TEST_F (EditorTest, MeterClicksStepTheRangeAndReportIt)

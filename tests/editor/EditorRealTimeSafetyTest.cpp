@@ -58,8 +58,8 @@ TEST_P (AudioThreadWithEditorOpen, ProcessBlockAllocatesNothing)
     int ticks = 0;
     while (! done)
     {
-        processor.setParameterNotifyingHost (random.nextInt (12), random.nextFloat());
-        processor.setParameterNotifyingHost (qualityIndex, ticks % 2 == 0 ? 1.0f : 0.0f);
+        processor.parameter (random.nextInt (12))->setValueNotifyingHost (random.nextFloat());
+        processor.parameter (qualityIndex)->setValueNotifyingHost (ticks % 2 == 0 ? 1.0f : 0.0f);
         editor.timerCallback();
         editor.createComponentSnapshot (editor.getLocalBounds());
         ++ticks;

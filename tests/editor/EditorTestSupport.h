@@ -20,9 +20,23 @@ struct NotificationLog : juce::AudioProcessorListener
 
     std::vector<Notification> notifications;
 
+    /** Changes and gestures as one sequence: "begin 2", "set 2", "end 2". */
+    std::vector<juce::String> sequence;
+
     void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float value) override
     {
         notifications.push_back ({ index, value });
+        sequence.push_back ("set " + juce::String (index));
+    }
+
+    void audioProcessorParameterChangeGestureBegin (juce::AudioProcessor*, int index) override
+    {
+        sequence.push_back ("begin " + juce::String (index));
+    }
+
+    void audioProcessorParameterChangeGestureEnd (juce::AudioProcessor*, int index) override
+    {
+        sequence.push_back ("end " + juce::String (index));
     }
 
     void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override {}

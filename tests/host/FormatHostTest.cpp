@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 namespace Vst2
 {
@@ -135,13 +137,23 @@ TEST_F (Formats, Vst3ShowsTheSameIdentityProgramsAndParameters)
     for (int i = 0; i < vst2->getNumPrograms(); ++i)
         EXPECT_EQ (vst3->getProgramName (i), vst2->getProgramName (i)) << i;
 
+    // The named parameters in the same order, without the index interface's three
+    // nameless placeholders; then the framework's own program selector.
     const auto& parameters2 = vst2->getParameters();
     const auto& parameters3 = vst3->getParameters();
-    ASSERT_GE (parameters3.size(), numNamedParameters);
+    ASSERT_EQ (parameters2.size(), 21);
+    ASSERT_EQ (parameters3.size(), numNamedParameters + 1);
+    EXPECT_EQ (parameters3[numNamedParameters]->getName (64), "Program");
+
     for (int i = 0; i < numNamedParameters; ++i)
     {
         SCOPED_TRACE (parameters2[i]->getName (64));
         EXPECT_EQ (parameters3[i]->getName (64), parameters2[i]->getName (64));
+        EXPECT_EQ (parameters3[i]->getLabel(), "") << "the texts carry their unit";
+
+        if (parameters3[i]->isDiscrete())
+            continue;
+
         for (const float value : { 0.0f, 0.37f, 1.0f })
         {
             parameters2[i]->setValue (value);
@@ -149,6 +161,183 @@ TEST_F (Formats, Vst3ShowsTheSameIdentityProgramsAndParameters)
             EXPECT_EQ (parameters3[i]->getCurrentValueAsText(), parameters2[i]->getCurrentValueAsText()) << value;
         }
     }
+}
+
+namespace
+{
+    struct ListCase
+    {
+        int index;
+        std::vector<const char*> entries;
+    };
+
+    // Switches and selectors with their entries, in the order a host lists them.
+    const ListCase listCases[] = {
+        { 12, { "off", "3 dB/oct", "6 dB/oct", "12 dB/oct" } },
+        { 13, { "off", "on" } },
+        { 14, { "off", "on" } },
+        { 15, { "Compressor", "Limiter" } },
+        { 16, { "Precise", "Eco" } },
+        { 17, { "6 dB", "12 dB", "24 dB", "48 dB" } },
+    };
+
+    // The first factory program, "Full Reset", as a VST3 host's normalized defaults.
+    const float vst3Defaults[numNamedParameters] = { 0.0f, 0.5f, 0.16f, 0.5f, 0.275f, 0.4174f, 0.497f, 0.5f, 0.0f,
+                                                     0.425f, 0.5f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f };
+
+    /** Lets the plug-in's controller and the host's parameter cache catch up. */
+    void settle (juce::AudioPluginInstance& instance)
+    {
+        juce::AudioBuffer<float> block (2, blockSize);
+        juce::MidiBuffer midi;
+        instance.prepareToPlay (sampleRate, blockSize);
+        for (int i = 0; i < 4; ++i)
+        {
+            block.clear();
+            instance.processBlock (block, midi);
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (60);
+        }
+        instance.releaseResources();
+    }
+
+    /** Every named parameter as the VST3 host sees it against the VST 2 library's
+        values for the same program. */
+    void expectHostViewsAgree (juce::AudioPluginInstance& vst3, juce::AudioPluginInstance& vst2)
+    {
+        for (int i = 0; i < numNamedParameters; ++i)
+        {
+            auto* p3 = vst3.getParameters()[i];
+            auto* p2 = vst2.getParameters()[i];
+            SCOPED_TRACE (p2->getName (64));
+
+            if (i == 12)
+            {
+                // Stored slopes such as 0.333 show as numbers in VST 2; the list shows
+                // the slope the key filter runs with.
+                const auto raw = p2->getValue();
+                const int slope = raw < 0.1f ? 0 : raw < 0.2f ? 1 : raw < 0.3f ? 2 : 3;
+                EXPECT_EQ (p3->getCurrentValueAsText(), listCases[0].entries[static_cast<size_t> (slope)]);
+            }
+            else if (p3->isDiscrete())
+            {
+                EXPECT_EQ (p3->getCurrentValueAsText(), p2->getCurrentValueAsText());
+            }
+            else
+            {
+                EXPECT_FLOAT_EQ (p3->getValue(), p2->getValue());
+            }
+        }
+    }
+}
+
+TEST_F (Formats, Vst3DefaultsAreTheFullResetValues)
+{
+    const auto& parameters = vst3->getParameters();
+    for (int i = 0; i < numNamedParameters; ++i)
+        EXPECT_FLOAT_EQ (parameters[i]->getDefaultValue(), vst3Defaults[i]) << parameters[i]->getName (64);
+}
+
+TEST_F (Formats, Vst3ShowsSwitchesAndSelectorsAsListsOfTheirTexts)
+{
+    const auto& parameters = vst3->getParameters();
+    for (const auto& c : listCases)
+    {
+        auto* p = parameters[c.index];
+        SCOPED_TRACE (p->getName (64));
+        const auto count = static_cast<int> (c.entries.size());
+        EXPECT_TRUE (p->isDiscrete());
+        EXPECT_EQ (p->getNumSteps(), count);
+
+        for (int k = 0; k < count; ++k)
+        {
+            const auto position = static_cast<float> (k) / static_cast<float> (count - 1);
+            EXPECT_EQ (p->getText (position, 64), c.entries[static_cast<size_t> (k)]);
+            EXPECT_FLOAT_EQ (p->getValueForText (c.entries[static_cast<size_t> (k)]), position);
+        }
+    }
+
+    for (int i = 0; i < numNamedParameters; ++i)
+        if (std::none_of (std::begin (listCases), std::end (listCases), [i] (const ListCase& c) { return c.index == i; }))
+            EXPECT_FALSE (parameters[i]->isDiscrete()) << parameters[i]->getName (64);
+}
+
+TEST_F (Formats, Vst3HostBypassIsThePluginsOwnBypass)
+{
+    auto* bypass = vst3->getBypassParameter();
+    ASSERT_NE (bypass, nullptr);
+    EXPECT_EQ (bypass, vst3->getParameters()[14]);
+
+    int named = 0;
+    for (auto* p : vst3->getParameters())
+        named += p->getName (64) == "Bypass" ? 1 : 0;
+    EXPECT_EQ (named, 1);
+
+    // Switched by the host, it gives the input back delayed by the latency.
+    constexpr int latency = 184;
+    bypass->setValue (1.0f);
+    const auto input = music (4 * blockSize);
+    const auto output = play (*vst3, input);
+    for (int channel = 0; channel < 2; ++channel)
+        for (int i = latency; i < input.getNumSamples(); ++i)
+            ASSERT_EQ (output.getSample (channel, i), input.getSample (channel, i - latency)) << i;
+}
+
+TEST_F (Formats, Vst3TakesTypedValues)
+{
+    const auto& parameters = vst3->getParameters();
+    const struct
+    {
+        int index;
+        const char* text;
+        const char* shown;
+    } cases[] = {
+        { 0, "-24 dB", "-24.0 dB" },
+        { 3, "4.0:1", "4.0:1" },
+        { 4, "20 ms", "20 ms" },
+        { 16, "Eco", "Eco" },
+        { 13, "on", "on" },
+        { 9, "200 Hz", "200 Hz" },
+    };
+
+    for (const auto& c : cases)
+    {
+        auto* p = parameters[c.index];
+        SCOPED_TRACE (c.text);
+        EXPECT_EQ (p->getText (p->getValueForText (c.text), 64), c.shown);
+    }
+
+    // A text that names no value leaves the parameter where it is.
+    auto* threshold = parameters[0];
+    threshold->setValue (0.25f);
+    settle (*vst3);
+    EXPECT_FLOAT_EQ (threshold->getValueForText ("loud"), threshold->getValue());
+}
+
+TEST_F (Formats, Vst3HostLearnsEveryValueOfAProgramChangeAndARestore)
+{
+    for (const int program : { 7, 3, 11 })
+    {
+        SCOPED_TRACE (program);
+        vst3->setCurrentProgram (program);
+        vst2->setCurrentProgram (program);
+        settle (*vst3);
+        expectHostViewsAgree (*vst3, *vst2);
+    }
+
+    // A state saved with other values, restored: the host's view follows again.
+    vst3->setCurrentProgram (9);
+    settle (*vst3);
+    juce::MemoryBlock saved;
+    vst3->getStateInformation (saved);
+
+    vst3->setCurrentProgram (2);
+    vst3->getParameters()[0]->setValue (0.9f);
+    settle (*vst3);
+
+    vst3->setStateInformation (saved.getData(), static_cast<int> (saved.getSize()));
+    settle (*vst3);
+    vst2->setCurrentProgram (9);
+    expectHostViewsAgree (*vst3, *vst2);
 }
 
 TEST_F (Formats, Vst3RendersBitForBitLikeVst2)
@@ -238,18 +427,75 @@ namespace
     }
 }
 
-TEST (Lv2, ManifestNamesEveryParameterOnce)
+namespace
 {
-    const auto manifest = juce::File (VELMORA_LV2_BINARY).getSiblingFile ("dsp.ttl").loadFileAsString();
-    ASSERT_TRUE (manifest.isNotEmpty());
-
-    for (int i = 0; i < 21; ++i)
+    /** The statements about one parameter in the bundle's description. */
+    juce::String lv2Parameter (const juce::String& description, const juce::String& key)
     {
-        const auto iri = "plug:parameter" + juce::String (i) + "\n";
-        EXPECT_TRUE (manifest.contains (iri)) << iri;
+        return description.fromFirstOccurrenceOf ("plug:" + key + "\n", false, false).upToFirstOccurrenceOf (" .\n", false, false);
     }
-    EXPECT_TRUE (manifest.contains ("rdfs:label \"Threshold\""));
-    EXPECT_TRUE (manifest.contains ("rdfs:label \"Meter Scale\""));
+
+    double lv2Number (const juce::String& statements, const char* property)
+    {
+        return statements.fromFirstOccurrenceOf (juce::String (property) + " ", false, false).getDoubleValue();
+    }
+
+    struct Lv2Case
+    {
+        const char* key;
+        double defaultValue, minimum, maximum;
+        const char* unit;   // nullptr for lists and switches
+    };
+
+    // Defaults are the "Full Reset" values, in the unit the parameter shows.
+    const Lv2Case lv2Cases[] = {
+        { "threshold", 0.0, -60.0, 0.0, "db" },
+        { "peakcrest", 6.0, 0.0, 12.0, "db" },
+        { "softknee", 3.2, 0.0, 20.0, "db" },
+        { "ratio", 2.0, 1.0, 7.0, "" },
+        { "attack", 10.40823, 0.01, 500.0, "ms" },
+        { "releasepeak", 150.0776, 5.0, 2000.0, "ms" },
+        { "releaserms", 249.9131, 5.0, 2000.0, "ms" },
+        { "makeup", 0.0, -60.0, 18.0, "db" },
+        { "drymix", -60.0, -60.0, 0.0, "db" },
+        { "keyhpfrequency", 90.2031, 30.0, 400.0, "hz" },
+        { "outgain", 0.0, -12.0, 12.0, "db" },
+        { "keystereodiff", 100.0, 0.0, 100.0, "pc" },
+        { "keyhpslope", 0.0, 0.0, 1.0, nullptr },
+        { "delta", 0.0, 0.0, 1.0, nullptr },
+        { "bypass", 0.0, 0.0, 1.0, nullptr },
+        { "peakratio", 1.0, 0.0, 1.0, nullptr },
+        { "quality", 0.0, 0.0, 1.0, nullptr },
+        { "meterscale", 0.0, 0.0, 1.0, nullptr },
+    };
+}
+
+TEST (Lv2, DescriptionNamesEachParameterByItsKeyWithItsDefaultRangeAndKind)
+{
+    const auto description = juce::File (VELMORA_LV2_BINARY).getSiblingFile ("dsp.ttl").loadFileAsString();
+    ASSERT_TRUE (description.isNotEmpty());
+    EXPECT_FALSE (description.contains ("plug:parameter"));
+    EXPECT_FALSE (description.contains ("rdfs:label \"\"")) << "no nameless parameter";
+
+    for (const auto& c : lv2Cases)
+    {
+        SCOPED_TRACE (c.key);
+        const auto statements = lv2Parameter (description, c.key);
+        ASSERT_TRUE (statements.contains ("a lv2:Parameter"));
+        EXPECT_NEAR (lv2Number (statements, "lv2:default"), c.defaultValue, 1e-3);
+        EXPECT_NEAR (lv2Number (statements, "lv2:minimum"), c.minimum, 1e-4);
+        EXPECT_NEAR (lv2Number (statements, "lv2:maximum"), c.maximum, 1e-4);
+
+        const bool listed = c.unit == nullptr;
+        EXPECT_EQ (statements.contains ("lv2:enumeration"), listed);
+        EXPECT_EQ (statements.contains ("lv2:toggled"), juce::String (c.key) == "delta" || juce::String (c.key) == "bypass");
+        if (! listed && *c.unit != 0)
+            EXPECT_TRUE (statements.contains (juce::String ("units:unit units:") + c.unit));
+    }
+
+    const auto slope = lv2Parameter (description, "keyhpslope");
+    for (const auto* entry : { "off", "3 dB/oct", "6 dB/oct", "12 dB/oct" })
+        EXPECT_TRUE (slope.contains (juce::String ("rdfs:label \"") + entry + "\"")) << entry;
 }
 
 TEST_F (Formats, Lv2FileRendersLikeVst2WithTheSameProgram)
@@ -284,4 +530,185 @@ TEST (Standalone, StartsAndKeepsRunningWithoutAnAudioDevice)
     if (! ended)
         app.kill();
     EXPECT_FALSE (ended) << "exit code " << app.getExitCode();
+}
+
+namespace
+{
+    /** The number a text shows, in ms for "s" texts, and half its last digit. */
+    std::pair<double, double> shownNumber (const juce::String& text)
+    {
+        if (text == "Off")
+            return { -60.0, 1e-6 };
+
+        const auto number = text.upToFirstOccurrenceOf (" ", false, false).upToFirstOccurrenceOf (":", false, false);
+        const int decimals = number.containsChar ('.') ? number.fromFirstOccurrenceOf (".", false, false).length() : 0;
+        const double scale = text.endsWith (" s") ? 1000.0 : 1.0;
+        return { number.getDoubleValue() * scale, 0.5 * std::pow (10.0, -decimals) * scale + 1e-4 };
+    }
+
+    /** The LV2 bundle in JUCE's LV2 host. */
+    struct Lv2Host : testing::Test
+    {
+        juce::ScopedJuceInitialiser_GUI gui;
+        juce::LV2PluginFormat lv2Format;
+        juce::VSTPluginFormat vst2Format;
+        std::unique_ptr<juce::AudioPluginInstance> lv2 = loadLv2();
+        std::unique_ptr<juce::AudioPluginInstance> vst2 = load (vst2Format, VELMORA_VST_PATH);
+
+        std::unique_ptr<juce::AudioPluginInstance> loadLv2()
+        {
+            const auto bundles = juce::File (VELMORA_LV2_BINARY).getParentDirectory().getParentDirectory();
+            lv2Format.searchPathsForPlugins (juce::FileSearchPath (bundles.getFullPathName()), true, false);
+            juce::OwnedArray<juce::PluginDescription> found;
+            lv2Format.findAllTypesForFile (found, VELMORA_LV2_URI);
+            juce::String error;
+            return found.isEmpty() ? nullptr : lv2Format.createInstanceFromDescription (*found[0], sampleRate, blockSize, error);
+        }
+
+        void SetUp() override
+        {
+            ASSERT_NE (lv2, nullptr);
+            ASSERT_NE (vst2, nullptr);
+            lv2->prepareToPlay (sampleRate, blockSize);
+        }
+
+        void TearDown() override
+        {
+            if (lv2 != nullptr)
+                lv2->releaseResources();
+        }
+
+        /** Selects a factory program in both, by name: the host lists presets in an
+            order of its own. */
+        void select (int program)
+        {
+            vst2->setCurrentProgram (program);
+            for (int i = 0; i < lv2->getNumPrograms(); ++i)
+                if (lv2->getProgramName (i) == vst2->getProgramName (program))
+                    lv2->setCurrentProgram (i);
+        }
+
+        /** The plug-in's own parameters in VST 2 order (the host sorts them its own
+            way), without the bypass the host makes of the enabled port. */
+        juce::Array<juce::AudioProcessorParameter*> ours() const
+        {
+            juce::Array<juce::AudioProcessorParameter*> inOrder;
+            for (int i = 0; i < numNamedParameters; ++i)
+                for (auto* p : lv2->getParameters())
+                    if (p != lv2->getBypassParameter() && p->getName (64) == vst2->getParameters()[i]->getName (64))
+                        inOrder.add (p);
+            return inOrder;
+        }
+
+        void run()
+        {
+            juce::AudioBuffer<float> block (2, blockSize);
+            juce::MidiBuffer midi;
+            for (int i = 0; i < 3; ++i)
+            {
+                block.clear();
+                lv2->processBlock (block, midi);
+                juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+            }
+        }
+
+        /** What the LV2 host shows for every named parameter against the VST 2 library's
+            texts for the same values. */
+        void expectHostViewMatchesVst2()
+        {
+            const auto shown = ours();
+            ASSERT_EQ (shown.size(), numNamedParameters);
+            for (int i = 0; i < numNamedParameters; ++i)
+            {
+                auto* p = shown[i];
+                const auto expected = vst2->getParameters()[i]->getCurrentValueAsText();
+                const auto text = p->getText (p->getValue(), 64);
+                SCOPED_TRACE (p->getName (64) + ": " + text + " against " + expected);
+
+                if (i == 12)
+                {
+                    const auto raw = vst2->getParameters()[i]->getValue();
+                    const int slope = raw < 0.1f ? 0 : raw < 0.2f ? 1 : raw < 0.3f ? 2 : 3;
+                    EXPECT_EQ (text, listCases[0].entries[static_cast<size_t> (slope)]);
+                }
+                else if (p->isDiscrete())
+                {
+                    EXPECT_EQ (text, expected);
+                }
+                else
+                {
+                    const auto [number, tolerance] = shownNumber (expected);
+                    EXPECT_NEAR (text.getDoubleValue(), number, tolerance);
+                }
+            }
+        }
+    };
+}
+
+TEST_F (Lv2Host, SeesSwitchesListsAndTheValuesAtStart)
+{
+    ASSERT_NE (lv2->getBypassParameter(), nullptr);
+    EXPECT_EQ (lv2->getParameters().size(), numNamedParameters + 1);
+    const auto parameters = ours();
+    ASSERT_EQ (parameters.size(), numNamedParameters);
+
+    for (const auto& c : listCases)
+    {
+        auto* p = parameters[c.index];
+        SCOPED_TRACE (p->getName (64));
+        EXPECT_TRUE (p->isDiscrete());
+        EXPECT_EQ (p->isBoolean(), c.index == 13 || c.index == 14);
+        if (! p->isBoolean())
+            EXPECT_EQ (p->getNumSteps(), static_cast<int> (c.entries.size()));
+    }
+
+    run();
+    vst2->setCurrentProgram (0);
+    expectHostViewMatchesVst2();
+}
+
+TEST_F (Lv2Host, HostBypassGivesTheInputBackDelayedLikeTheAudio)
+{
+    select (9);
+    lv2->getBypassParameter()->setValue (1.0f);
+    run();
+
+    const auto input = music (6 * blockSize);
+    auto output = input;
+    juce::MidiBuffer midi;
+    for (int start = 0; start < output.getNumSamples(); start += blockSize)
+    {
+        juce::AudioBuffer<float> block (output.getArrayOfWritePointers(), 2, start, blockSize);
+        lv2->processBlock (block, midi);
+    }
+
+    constexpr int latency = 184;
+    for (int channel = 0; channel < 2; ++channel)
+        for (int i = latency; i < input.getNumSamples(); ++i)
+            ASSERT_EQ (output.getSample (channel, i), input.getSample (channel, i - latency)) << i;
+    EXPECT_EQ (ours()[14]->getValue(), 0.0f) << "the plug-in's own Bypass stays off";
+}
+
+TEST_F (Lv2Host, LearnsEveryValueOfAPresetAndARestoredState)
+{
+    ASSERT_EQ (lv2->getNumPrograms(), vst2->getNumPrograms());
+    for (const int program : { 7, 11, 3 })
+    {
+        SCOPED_TRACE (program);
+        select (program);
+        run();
+        expectHostViewMatchesVst2();
+    }
+
+    select (9);
+    run();
+    juce::MemoryBlock saved;
+    lv2->getStateInformation (saved);
+    select (2);
+    run();
+
+    lv2->setStateInformation (saved.getData(), static_cast<int> (saved.getSize()));
+    run();
+    vst2->setCurrentProgram (9);
+    expectHostViewMatchesVst2();
 }

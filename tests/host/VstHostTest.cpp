@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 namespace Vst2
 {
 #include <pluginterfaces/vst2.x/aeffectx.h>
@@ -338,4 +341,42 @@ TEST_F (VstHost, EditorOpensAtItsFixedSizeAndClosesWhileAudioRuns)
     }
 
     plugin.instance->releaseResources();
+}
+
+namespace
+{
+    /** What the plug-in sends the host: automation and edit gestures. */
+    struct HostMessages : juce::AudioProcessorListener
+    {
+        int automation = 0, gestures = 0;
+
+        void audioProcessorParameterChanged (juce::AudioProcessor*, int, float) override { ++automation; }
+        void audioProcessorParameterChangeGestureBegin (juce::AudioProcessor*, int) override { ++gestures; }
+        void audioProcessorParameterChangeGestureEnd (juce::AudioProcessor*, int) override { ++gestures; }
+        void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override {}
+    };
+}
+
+TEST_F (VstHost, ProgramsRestoresAndTheDeltaBypassPairSendNoAutomation)
+{
+    HostMessages messages;
+    plugin.instance->addListener (&messages);
+    auto& e = plugin.effect();
+
+    plugin.dispatch (Vst2::effSetProgram, 0, 7);
+    auto saved = plugin.chunk();
+    plugin.dispatch (Vst2::effSetChunk, 0, static_cast<Vst2::VstIntPtr> (saved.getSize()), saved.getData());
+    e.setParameter (&e, 14, 1.0f);
+    e.setParameter (&e, 13, 1.0f);
+    EXPECT_EQ (e.getParameter (&e, 14), 0.0f) << "Delta switched Bypass off";
+
+    // Values beyond 0..1 and without a number read back as sent.
+    e.setParameter (&e, 3, 1.5f);
+    EXPECT_EQ (e.getParameter (&e, 3), 1.5f);
+    e.setParameter (&e, 0, std::numeric_limits<float>::quiet_NaN());
+    EXPECT_TRUE (std::isnan (e.getParameter (&e, 0)));
+
+    EXPECT_EQ (messages.automation, 0);
+    EXPECT_EQ (messages.gestures, 0);
+    plugin.instance->removeListener (&messages);
 }

@@ -1,6 +1,9 @@
+#include "CompressorEngine.h"
 #include "ParameterTable.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace
 {
@@ -107,5 +110,195 @@ TEST (ParameterTable, TextFunctionsAgreeWithTheHostTextForTheSameValue)
         juce::String text;
         parameterTable[i].toText (static_cast<double> (0.3f), text);
         EXPECT_EQ (text, parameterText (i, 0.3f)) << "index " << i;
+    }
+}
+
+//==============================================================================
+TEST (ParameterTable, EachParameterMovesTheEngineOnItsOwnScale)
+{
+    CompressorEngine e;
+    const auto apply = [&e] (int index, float value) { parameterTable[index].toEngine (e, value); };
+
+    apply (thresholdIndex, 0.5f);
+    apply (softKneeIndex, 0.25f);
+    EXPECT_DOUBLE_EQ (e.thresholdDb, -30.0);
+    EXPECT_DOUBLE_EQ (e.kneeDb, 5.0);
+    EXPECT_DOUBLE_EQ (e.detector.lowerKneeDb, -35.0);
+
+    apply (peakCrestIndex, 0.25f);
+    EXPECT_DOUBLE_EQ (e.detector.crestDb, 3.0);
+
+    apply (ratioIndex, 0.75f);
+    EXPECT_DOUBLE_EQ (e.ratioSlope, 0.25);
+    EXPECT_DOUBLE_EQ (e.detector.rmsSlopeMinusOne, -0.75);
+
+    apply (attackIndex, 0.5f);
+    EXPECT_DOUBLE_EQ (e.attackMs, 62.50875);
+    apply (releasePeakIndex, 0.5f);
+    EXPECT_DOUBLE_EQ (e.detector.releasePeakMs, 254.375);
+    apply (releaseRmsIndex, 1.0f);
+    EXPECT_DOUBLE_EQ (e.detector.releaseRmsMs, 2000.0);
+
+    apply (makeupIndex, 0.5f);
+    EXPECT_EQ (e.makeupGain, 1.0);
+    apply (makeupIndex, 0.0f);
+    EXPECT_NEAR (20.0 * std::log10 (e.makeupGain), -60.0, 1e-9);
+    apply (makeupIndex, 1.0f);
+    EXPECT_NEAR (20.0 * std::log10 (e.makeupGain), 18.0, 1e-9);
+
+    apply (dryMixIndex, 0.0f);
+    EXPECT_EQ (e.dryGain, 0.0);
+    apply (dryMixIndex, 0.5f);
+    EXPECT_NEAR (20.0 * std::log10 (e.dryGain), -30.0, 1e-5);
+    apply (dryMixIndex, 1.0f);
+    EXPECT_EQ (e.dryGain, 1.0);
+
+    apply (keyHpFrequencyIndex, 1.0f);
+    EXPECT_EQ (e.keyHpHz, 400.0);
+    apply (keyHpFrequencyIndex, 0.0f);
+    EXPECT_NEAR (e.keyHpHz, 30.00008, 1e-4);
+
+    apply (outGainIndex, 1.0f);
+    EXPECT_NEAR (20.0 * std::log10 (e.outputGain), 12.0, 1e-9);
+
+    apply (keyStereoDiffIndex, 0.25f);
+    EXPECT_EQ (e.stereoDiff, 0.25);
+
+    apply (keyHpSlopeIndex, 0.2f);
+    EXPECT_EQ (e.keySlope, 2);
+
+    apply (peakRatioIndex, 0.5f);
+    EXPECT_TRUE (e.peakFollowsRatio);
+    apply (peakRatioIndex, 0.49f);
+    EXPECT_FALSE (e.peakFollowsRatio);
+    EXPECT_EQ (e.detector.peakSlopeMinusOne, -1.0);
+
+    apply (qualityIndex, 0.5f);
+    EXPECT_EQ (e.precise, 1);
+    apply (qualityIndex, 0.51f);
+    EXPECT_EQ (e.precise, 0);
+
+    apply (deltaIndex, 0.5f);
+    EXPECT_FALSE (e.deltaOn);
+    apply (bypassIndex, 0.51f);
+    EXPECT_TRUE (e.bypassOn);
+
+    EXPECT_EQ (parameterTable[meterScaleIndex].toEngine, nullptr);
+}
+
+TEST (ParameterTable, TypedTextsGiveTheValueTheyName)
+{
+    const struct
+    {
+        int index;
+        const char* text;
+        double expected;
+    } cases[] = {
+        { thresholdIndex, "-24 dB", 0.4 },
+        { thresholdIndex, "-24dB", 0.4 },
+        { thresholdIndex, "  -24 ", 0.4 },
+        { thresholdIndex, "-90 dB", 1.5 },
+        { ratioIndex, "4.0:1", 0.7 },
+        { ratioIndex, "4:1", 0.7 },
+        { ratioIndex, "1.5", 0.25 },
+        { makeupIndex, "-15 dB", 0.25 },
+        { makeupIndex, "+9 dB", 0.75 },
+        { dryMixIndex, "Off", 0.0 },
+        { dryMixIndex, "-30 dB", 0.5 },
+        { releasePeakIndex, "2.0 s", 1.0 },
+        { releasePeakIndex, "5 ms", 0.0 },
+        { keyHpFrequencyIndex, "30 Hz", 0.0 },
+        { keyHpFrequencyIndex, "0.4 kHz", 1.0 - 1e-6 },
+        { keyStereoDiffIndex, "50 %", 0.5 },
+        { keyHpSlopeIndex, "6 dB/oct", static_cast<double> (0.2f) },
+        { keyHpSlopeIndex, "12dB/Oct", static_cast<double> (0.3f) },
+        { deltaIndex, "ON", 1.0 },
+        { qualityIndex, "Eco", 1.0 },
+        { peakRatioIndex, "compressor", 0.0 },
+        { meterScaleIndex, "24 dB", 0.5 },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (testing::Message() << parameterTable[c.index].name << " '" << c.text << "'");
+        const auto value = valueForText (c.index, c.text);
+        ASSERT_TRUE (value.has_value());
+        EXPECT_NEAR (*value, c.expected, 1e-9);
+    }
+}
+
+TEST (ParameterTable, TextsThatNameNoValueAreRefused)
+{
+    const struct
+    {
+        int index;
+        const char* text;
+    } cases[] = {
+        { thresholdIndex, "" }, { thresholdIndex, "dB" }, { thresholdIndex, "-24 ms" }, { thresholdIndex, "loud" },
+        { ratioIndex, "4:2" }, { attackIndex, "10 parsecs" }, { qualityIndex, "Fast" }, { deltaIndex, "maybe" },
+        { keyHpSlopeIndex, "24 dB/oct" }, { meterScaleIndex, "96 dB" }, { 18, "0.5" }, { -1, "1" },
+    };
+
+    for (const auto& c : cases)
+        EXPECT_FALSE (valueForText (c.index, c.text).has_value()) << c.index << " '" << c.text << "'";
+}
+
+namespace
+{
+    /** Half a unit of the last digit a text shows, in the parameter's own unit. */
+    double halfLastDigit (const juce::String& shown)
+    {
+        const auto number = shown.upToFirstOccurrenceOf (" ", false, false).upToFirstOccurrenceOf (":", false, false);
+        const int decimals = number.containsChar ('.') ? number.fromFirstOccurrenceOf (".", false, false).length() : 0;
+        return 0.5 * std::pow (10.0, -decimals) * (shown.endsWith (" s") ? 1000.0 : 1.0);
+    }
+}
+
+TEST (ParameterTable, EveryShownTextReadsBackAsTheValueItShows)
+{
+    // Typing what a host shows must land where it was, to the digits shown.
+    for (int index = 0; index < numNamedParameters; ++index)
+    {
+        const auto& info = parameterTable[index];
+
+        for (int step = 0; step <= 40; ++step)
+        {
+            const auto value = static_cast<float> (step) / 40.0f;
+            const auto shown = parameterText (index, value);
+            SCOPED_TRACE (testing::Message() << info.name << " " << value << " '" << shown << "'");
+            const auto read = valueForText (index, shown);
+
+            if (info.kind == ParameterKind::continuous)
+            {
+                ASSERT_TRUE (read.has_value());
+                const auto natural = info.natural.fromNormalized;
+                EXPECT_NEAR (natural (*read), natural (value), halfLastDigit (shown) + 1e-9);
+            }
+            else if (info.kind == ParameterKind::slopeSelector && ! shown.containsChar ('/') && shown != "off")
+            {
+                EXPECT_FALSE (read.has_value()) << "a bare number is not one of the slopes";
+            }
+            else
+            {
+                ASSERT_TRUE (read.has_value());
+                EXPECT_EQ (parameterText (index, static_cast<float> (*read)), shown);
+            }
+        }
+    }
+}
+
+TEST (ParameterTable, ListedSettingsAreTheirDisplayTexts)
+{
+    for (int index = 0; index < numNamedParameters; ++index)
+    {
+        const auto& info = parameterTable[index];
+        SCOPED_TRACE (info.name);
+        EXPECT_EQ (info.numChoices > 0, info.kind != ParameterKind::continuous);
+
+        for (int i = 0; i < info.numChoices; ++i)
+        {
+            EXPECT_EQ (parameterText (index, info.choices[i].value), info.choices[i].text);
+            EXPECT_EQ (choiceIndex (index, info.choices[i].value), i);
+        }
     }
 }

@@ -239,7 +239,7 @@ TEST_F (RenderTest, PrintsEveryParameterAndASummary)
         SCOPED_TRACE (parameterTable[i].name);
         const auto line = lines[i + 1];
         EXPECT_TRUE (line.trim().startsWith (parameterTable[i].name));
-        EXPECT_TRUE (line.trim().endsWith (expected.getParameterText (i)));
+        EXPECT_TRUE (line.trim().endsWith (expected.parameter (i)->getCurrentValueAsText()));
     }
     EXPECT_EQ (lines[thresholdIndex + 1].trim(), juce::String ("Threshold").paddedRight (' ', 18) + parameterText (thresholdIndex, 0.35f));
 
@@ -247,6 +247,24 @@ TEST_F (RenderTest, PrintsEveryParameterAndASummary)
     EXPECT_TRUE (run.output.contains ("input:  peak -6.0 dBFS, RMS " + juce::String (20.0 * std::log10 (std::sqrt ((0.25 * 2 + 0.0625) / 20000.0)), 1) + " dBFS"));
     EXPECT_TRUE (run.output.contains ("output: peak "));
     EXPECT_TRUE (run.output.contains ("largest gain reduction: "));
+}
+
+TEST_F (RenderTest, SettingsMayBeWrittenAsTheParameterShowsThem)
+{
+    write ("in.wav", clicks (4000, { 100 }));
+    const auto run = render ({ "threshold=-24dB", "ratio=4:1", "attack=20ms", "releasepeak=1.5 s", "quality=Eco",
+                               "delta=on", "keyhpslope=6dB/oct", "in.wav", "out.wav" });
+    ASSERT_EQ (run.exitCode, 0) << run.output;
+
+    const auto lines = run.lines();
+    const auto shown = [&lines] (int index) { return lines[index + 1].trim().fromFirstOccurrenceOf (parameterTable[index].name, false, false).trim(); };
+    EXPECT_EQ (shown (thresholdIndex), "-24.0 dB");
+    EXPECT_EQ (shown (ratioIndex), "4.0:1");
+    EXPECT_EQ (shown (attackIndex), "20 ms");
+    EXPECT_EQ (shown (releasePeakIndex), "1.5 s");
+    EXPECT_EQ (shown (qualityIndex), "Eco");
+    EXPECT_EQ (shown (deltaIndex), "on");
+    EXPECT_EQ (shown (keyHpSlopeIndex), "6 dB/oct");
 }
 
 TEST_F (RenderTest, ReadsAiffAndFlacAndWritesTheChosenFormat)
@@ -346,9 +364,12 @@ INSTANTIATE_TEST_SUITE_P (Cases, BadInputTest,
         BadInput { "ProgramNumberTooHigh", { "-p", "16", "in.wav", "out.wav" }, "unknown program '16'" },
         BadInput { "ProgramNumberZero", { "-p", "0", "in.wav", "out.wav" }, "unknown program '0'" },
         BadInput { "UnknownKey", { "in.wav", "old.wav", "loudness=0.5" }, "unknown parameter key 'loudness'" },
-        BadInput { "ValueAboveOne", { "in.wav", "out.wav", "threshold=1.5" }, "from 0 to 1" },
-        BadInput { "ValueBelowZero", { "in.wav", "out.wav", "ratio=-0.1" }, "from 0 to 1" },
-        BadInput { "ValueNotANumber", { "in.wav", "out.wav", "ratio=half" }, "from 0 to 1" },
+        BadInput { "ValueAboveOne", { "in.wav", "out.wav", "threshold=1.5" }, "outside its range" },
+        BadInput { "ValueBelowZero", { "in.wav", "out.wav", "ratio=-0.1" }, "outside its range" },
+        BadInput { "ValueBeyondTheKnob", { "in.wav", "out.wav", "threshold=-90dB" }, "outside its range" },
+        BadInput { "ValueNotANumber", { "in.wav", "out.wav", "ratio=half" }, "from 0 to 1 or a setting such as '2.0:1'" },
+        BadInput { "ValueInAnotherUnit", { "in.wav", "out.wav", "attack=10dB" }, "not '10dB'" },
+        BadInput { "UnknownSetting", { "in.wav", "out.wav", "quality=Fast" }, "such as 'Precise'" },
         BadInput { "OutputFolderMissing", { "in.wav", "no/such/folder/out.wav" }, "cannot write" },
         BadInput { "OutputFormatUnknown", { "in.wav", "out.mp3" }, "must end in .wav or .flac" },
         BadInput { "FloatFlac", { "--float", "in.wav", "out.flac" }, "WAV output only" },

@@ -39,7 +39,7 @@ namespace
 
         for (int round = 0; running; ++round)
         {
-            for (int index = 0; index < processor.getNumParameters(); ++index)
+            for (int index = 0; index < numParameters; ++index)
                 processor.setParameter (index, random.nextFloat());
 
             processor.setCurrentProgram (random.nextInt (CorvaneAudioProcessor::numPrograms));

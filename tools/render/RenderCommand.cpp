@@ -183,7 +183,10 @@ void RenderCommand::printParameters()
 {
     printLine ("program: " + juce::String (processor.getCurrentProgram() + 1) + " " + processor.getProgramName (processor.getCurrentProgram()));
     for (int i = 0; i < numNamedParameters; ++i)
-        printLine ("  " + processor.getParameterName (i).paddedRight (' ', 18) + processor.getParameterText (i));
+    {
+        const auto* p = processor.parameter (i);
+        printLine ("  " + p->getName (64).paddedRight (' ', 18) + p->getCurrentValueAsText());
+    }
     std::fflush (stdout);
 }
 

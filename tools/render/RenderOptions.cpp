@@ -36,9 +36,21 @@ namespace
         if (index < 0)
             return "unknown parameter key '" + key + "'";
 
+        // A bare number from 0 to 1 is a normalized value; anything else is read the
+        // way the parameter shows it: "-24dB", "4:1", "10ms", "Eco", "on".
         double value = 0.0;
         if (! parseNumber (valueText, value) || value < 0.0 || value > 1.0)
-            return "value of '" + key + "' must be a number from 0 to 1, not '" + valueText + "'";
+        {
+            const auto natural = valueForText (index, valueText);
+            if (! natural)
+                return "value of '" + key + "' must be a number from 0 to 1 or a setting such as '"
+                       + parameterText (index, parameterTable[index].fullResetValue).removeCharacters (" ")
+                       + "', not '" + valueText + "'";
+
+            value = *natural;
+            if (value < 0.0 || value > 1.0)
+                return "value of '" + key + "' lies outside its range: '" + valueText + "'";
+        }
 
         options.settings.push_back ({ index, static_cast<float> (value) });
         return {};
@@ -138,7 +150,8 @@ juce::String RenderOptions::usage()
            "  -p, --program <n|name>  factory program by number (as listed) or exact name\n"
            "  --float                 write 32-bit float WAV instead of 24-bit\n"
            "  --picture <file.png>    draw input, output and gain reduction over time\n"
-           "  key=value               set a parameter by its state key, value 0..1\n"
+           "  key=value               set a parameter by its state key, to a value 0..1 or as\n"
+           "                          its text reads: threshold=-24dB ratio=4:1 quality=Eco\n"
            "\n"
            "Parameter keys:";
 }

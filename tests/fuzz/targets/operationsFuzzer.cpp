@@ -114,7 +114,8 @@ namespace
                     break;
                 case readTexts:
                     for (int index = -1; index <= numParameters; ++index)
-                        texts += processor.getParameterName (index).length() + processor.getParameterText (index).length();
+                        if (const auto* p = processor.parameter (index))
+                            texts += p->getName (64).length() + p->getCurrentValueAsText().length();
                     for (int index = -1; index <= CorvaneAudioProcessor::numPrograms; ++index)
                         texts += processor.getProgramName (index).length();
                     break;
