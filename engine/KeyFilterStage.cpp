@@ -8,8 +8,8 @@ constexpr double twoPi = 6.283185307179586;
 // is trimmed of more low end than the sum.
 constexpr double sideFactor = 1.3;
 
-void firstOrderHighPass (double omega, double rate, RelaxedAtomic<double>& b0, RelaxedAtomic<double>& b1,
-                         RelaxedAtomic<double>& a1) noexcept
+void firstOrderHighPass (double omega, double rate, double& b0, double& b1,
+                         double& a1) noexcept
 {
     const double k = 2.0 * rate;
     const double norm = 1.0 / (k + omega);

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+/** ln (1 + e^u) for a gain in dB, u = dB x ln 10 / 20, by a table of quintics: the
+    feedback loop's sensing, log (|m| (1 + g) / 2), is log |m / 2| (found across the
+    block, before the loop) plus this term, so the loop carries one table lookup and a
+    short polynomial instead of an exp and a log.
+
+    Segments are 1/8 neper wide and cover u from -40 to 1.1: below that the term is
+    under 4.3e-18 and reads as 0 (the table's last entry). Each quintic is the Taylor
+    polynomial at its segment's centre, exact to about 2e-12. */
+class SoftplusTable
+{
+public:
+    static constexpr int segmentsPerNeper = 8;
+    static constexpr int lowestNeper = -40;
+    static constexpr int segments = 330;              // u up to 1.1, past any gain the curve gives
+    static constexpr std::uint32_t zeroSegment = segments;
+
+    struct alignas (64) Segment
+    {
+        double c[6];  // powers 0..5 of the offset from the centre, in segment widths
+    };
+
+    SoftplusTable() noexcept;
+
+    [[gnu::always_inline]] const Segment& segment (std::uint32_t index) const noexcept { return table[index]; }
+
+private:
+    std::array<Segment, segments + 1> table;
+};
