@@ -127,7 +127,7 @@ void engineFrames (benchmark::State& state, double rate, int precise)
     state.counters["per_frame"] = benchmark::Counter (static_cast<double> (framesPerIteration),
                                                       benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     // The share of one core this costs at 44.1 kHz, in percent.
-    state.counters["core_at_44k1_pct"] = benchmark::Counter (static_cast<double> (framesPerIteration) / 44100.0 * 100.0,
+    state.counters["core_at_44k1_pct"] = benchmark::Counter (static_cast<double> (framesPerIteration) / (44100.0 * 100.0),
                                                              benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 

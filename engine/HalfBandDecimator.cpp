@@ -3,8 +3,12 @@
 HalfBandDecimator::HalfBandDecimator (const std::array<double, FilterTables::halfBandLength>& taps) noexcept
     : centreTap (taps[FilterTables::halfBandLength / 2])
 {
-    for (int j = 0; j < oddTaps / 2; ++j)
-        pairedTaps[static_cast<std::size_t> (j)] = taps[static_cast<std::size_t> (2 * j + 1)];
+    std::array<double, oddTaps> oddTable;
+
+    for (int j = 0; j < oddTaps; ++j)
+        oddTable[static_cast<std::size_t> (j)] = taps[static_cast<std::size_t> (2 * j + 1)];
+
+    oddPart.assign (oddTable);
 }
 
 void HalfBandDecimator::reset() noexcept

@@ -3,7 +3,7 @@
 #include "BlockHistory.h"
 #include "EngineChunk.h"
 #include "FilterTables.h"
-#include "FoldedSum.h"
+#include "WindowedSum.h"
 
 #include <array>
 
@@ -30,7 +30,7 @@ public:
     void process (int n, double* outL, double* outR) noexcept
     {
         // Output i reads phase-1 frames i - 1 back to i - 176.
-        FoldedSum<Isa, oddTaps / 2, oddTaps - 1>::run (pairedTaps.data(), odd[0].chunk() - 1, odd[1].chunk() - 1, n, outL, outR);
+        WindowedSum<Isa, oddTaps>::run (oddPart, odd[0].chunk() - 1, odd[1].chunk() - 1, n, outL, outR);
 
         const double* el = even[0].chunk();
         const double* er = even[1].chunk();
@@ -50,7 +50,7 @@ public:
 
 private:
     double centreTap;
-    alignas (64) std::array<double, oddTaps / 2> pairedTaps;
+    PaddedTaps<oddTaps> oddPart;  // h[2j + 1], j < 176
     BlockHistory<centreDelay, EngineChunk::hostFrames> even[2];
     BlockHistory<oddTaps, EngineChunk::hostFrames> odd[2];
 };

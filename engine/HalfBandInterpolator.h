@@ -3,14 +3,13 @@
 #include "BlockHistory.h"
 #include "EngineChunk.h"
 #include "FilterTables.h"
-#include "FoldedSum.h"
+#include "WindowedSum.h"
 
 #include <array>
 
 /** 2x interpolation of the stereo input by the 352-tap half-band filter, a block at a
     time. Phase 0 (the input's own instants) meets only the centre tap, phase 1 only
-    the 176 odd taps, which pair up symmetrically: the zero-stuffed filter of the
-    per-frame path, without its zeros. */
+    the 176 odd taps: the zero-stuffed filter of the per-frame path, without its zeros. */
 class HalfBandInterpolator
 {
 public:
@@ -44,14 +43,14 @@ public:
             phase0R[i] = centreTap * xr[i - centreDelay];
         }
 
-        FoldedSum<Isa, oddTaps / 2, span>::run (pairedTaps.data(), xl, xr, n, phase1L, phase1R);
+        WindowedSum<Isa, oddTaps>::run (odd, xl, xr, n, phase1L, phase1R);
         left.retire (n);
         right.retire (n);
     }
 
 private:
     double centreTap;
-    alignas (64) std::array<double, oddTaps / 2> pairedTaps;  // h[2j + 1] = h[351 - 2j], j < 88
+    PaddedTaps<oddTaps> odd;  // h[2j + 1], j < 176
     BlockHistory<span, EngineChunk::hostFrames> left;
     BlockHistory<span, EngineChunk::hostFrames> right;
 };

@@ -29,6 +29,4 @@ SoftplusTable::SoftplusTable() noexcept
             factorial *= k + 1;
         }
     }
-
-    table[zeroSegment] = Segment {};
 }
