@@ -1,7 +1,7 @@
 #include "CompressorEngine.h"
 #include "FilterTables.h"
 #include "GainDetector.h"
-#include "StereoFir.h"
+#include "LoopBench.h"
 
 #include <benchmark/benchmark.h>
 
@@ -184,6 +184,51 @@ void DetectorFrame (benchmark::State& state)
     }
 }
 
+/** The block engine's feedback loop alone, in ns per evaluation, on the sensed logs a
+    reducing engine sees. */
+void FeedbackLoopEvaluation (benchmark::State& state)
+{
+    if (! kernelRuns (Kernel::avx512))
+    {
+        state.SkipWithError ("no AVX-512 here");
+        return;
+    }
+
+    constexpr int frames = 256;
+    GainDetector detector;
+    configureDetector (detector, 88200.0);
+    const auto curve = detector.loadCurve();
+    const auto input = makeInput (176400.0);
+    std::vector<double> sensedLog (input.size());
+    std::vector<double> noise (frames, 3e-9);
+    std::vector<double> gainsDb (2 * frames);
+    FeedbackLoop loop;
+    size_t offset = 0;
+
+    for (size_t i = 0; i < input.size(); ++i)
+        sensedLog[i] = std::log (std::abs (0.5 * input[i]) + 1e-12);
+
+    for (auto _ : state)
+    {
+        benchmark::DoNotOptimize (runFeedbackLoopAvx512 (loop, curve, sensedLog.data() + offset, noise.data(), frames, gainsDb.data()));
+        offset = (offset + 2 * frames) % (input.size() - 2 * frames);
+    }
+
+    state.counters["per_evaluation"] = benchmark::Counter (2.0 * frames, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+/** A chain of dependent fused multiply-adds: 4 cycles each, so the loop's cycles per
+    evaluation are 4 x per_evaluation / per_fma. */
+void FmaLatency (benchmark::State& state)
+{
+    constexpr int length = 4096;
+    double x = 0.5;
+
+    for (auto _ : state)
+        benchmark::DoNotOptimize (x = fmaChainAvx512 (x, 0.999, 1e-3, length));
+
+    state.counters["per_fma"] = benchmark::Counter (length, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
 } // namespace
 
 /** Every path at 512-frame blocks, and the block engine's widest path at 32 as well. */
@@ -203,6 +248,8 @@ BENCHMARK (PreciseAt44100)->Apply (paths);
 BENCHMARK (EcoAt96000)->Apply (paths);
 BENCHMARK (PreciseAt96000)->Apply (paths);
 BENCHMARK (DetectorEvaluation);
+BENCHMARK (FeedbackLoopEvaluation);
+BENCHMARK (FmaLatency);
 BENCHMARK (DetectorFrame)->Arg (0)->Arg (1);
 
 BENCHMARK_MAIN();

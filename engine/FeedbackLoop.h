@@ -46,6 +46,7 @@ public:
         constexpr double indexShift = -SoftplusTable::segmentsPerNeper * SoftplusTable::lowestNeper + 0x1.8p52;
         const double floorNepers = std::log (GainDetector::sensingFloor);
         constexpr double ln2 = 0.6931471805599453;
+        const bool releaseSlower = curve.peakReleaseCoef >= curve.peakAttackCoef;
 
         double x = gainDb;
         double average = averageLevel2Db;
@@ -102,7 +103,18 @@ public:
                 average = (average - twiceLevelDb) * curve.levelCoef + twiceLevelDb;
 
                 const double peakTarget = target<Isa> (nepers, curve.peakOffsetDb, dbPerNeper, curve.peakSlopeMinusOne, c, curve);
-                peak = follow<Isa> (peak, peakTarget, peakTarget > peak ? curve.peakReleaseCoef : curve.peakAttackCoef);
+                // The peak path turns between attack and release with every wave of the
+                // key, too often for a branch to guess. Both steps instead: when release
+                // is the slower (the larger coefficient), the chosen one is always the
+                // lower of the two, otherwise the higher. Its min waits no longer than the
+                // RMS path's.
+                const double released = follow<Isa> (peak, peakTarget, curve.peakReleaseCoef);
+                const double attacked = follow<Isa> (peak, peakTarget, curve.peakAttackCoef);
+
+                if (releaseSlower)
+                    peak = released < attacked ? released : attacked;
+                else
+                    peak = released > attacked ? released : attacked;
 
                 const double rmsTarget = target<Isa> (nepers, rmsBase, curve.levelPerNeper, curve.rmsSlopeMinusOne, c, curve);
                 const bool rmsReleasing = rmsTarget > rms1;

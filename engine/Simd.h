@@ -51,7 +51,15 @@ struct Simd
     }
 
     static void store (double* p, Vec v) noexcept { std::memcpy (p, &v, sizeof v); }
-    static Vec broadcast (double x) noexcept { return Vec {} + x; }
+    static Vec broadcast (double x) noexcept
+    {
+        if constexpr (W == 8)
+            return Vec { x, x, x, x, x, x, x, x };
+        else if constexpr (W == 4)
+            return Vec { x, x, x, x };
+        else
+            return Vec { x, x };
+    }
     static Vec max (Vec a, Vec b) noexcept { return a > b ? a : b; }
     static Vec min (Vec a, Vec b) noexcept { return a < b ? a : b; }
 
