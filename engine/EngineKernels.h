@@ -72,16 +72,78 @@ struct EngineKernels
         state, which stays in registers for the chunk. */
     static void formKey (CompressorEngine& e, int n) noexcept
     {
+        switch (e.keySlope)
+        {
+            case 1: formKeyWith<1> (e, n); break;
+            case 3: formKeyWith<3> (e, n); break;
+            default: formKeyWith<0> (e, n); break;
+        }
+    }
+
+    /** The stages one slope runs, as locals: 1 runs four side by side, 3 two in series,
+        the others one. */
+    template <int slope>
+    static void formKeyWith (CompressorEngine& e, int n) noexcept
+    {
+        constexpr int used = slope == 1 ? 4 : (slope == 3 ? 2 : 1);
         Buffers& b = e.buffers;
-        KeyFilterStage::Bank stages = e.keyStages;
-        const int slope = e.keySlope;
         const double diff = e.stereoDiff;
+        double midX[used], midY[used], sideX[used], sideY[used];
+        double midB0[used], midB1[used], midA1[used], sideB0[used], sideB1[used], sideA1[used];
+
+        for (int s = 0; s < used; ++s)
+        {
+            const auto& stage = e.keyStages[static_cast<std::size_t> (s)];
+            midX[s] = stage.midX1;
+            midY[s] = stage.midY1;
+            sideX[s] = stage.sideX1;
+            sideY[s] = stage.sideY1;
+            midB0[s] = stage.midB0;
+            midB1[s] = stage.midB1;
+            midA1[s] = stage.midA1;
+            sideB0[s] = stage.sideB0;
+            sideB1[s] = stage.sideB1;
+            sideA1[s] = stage.sideA1;
+        }
+
+        // KeyFilterStage::process, term for term.
+        const auto stageStep = [&] (int s, double& mid, double& side)
+        {
+            const double ym = midB0[s] * mid + midB1[s] * midX[s] + midA1[s] * midY[s];
+            midX[s] = mid;
+            midY[s] = ym;
+            mid = ym;
+            const double ys = sideB0[s] * side + sideB1[s] * sideX[s] + sideA1[s] * sideY[s];
+            sideX[s] = side;
+            sideY[s] = ys;
+            side = ys;
+        };
 
         const auto key = [&] (double x, double y, double noise, int t)
         {
             double mid = (x + y) * 0.5 + noise;
             double side = (y - x) * 0.5 + noise;
-            KeyFilterStage::filter (stages, slope, mid, side);
+
+            if constexpr (slope == 1)
+            {
+                double m[4], si[4];
+
+                for (int s = 0; s < 4; ++s)
+                {
+                    m[s] = mid;
+                    si[s] = side;
+                    stageStep (s, m[s], si[s]);
+                }
+
+                mid = 0.25 * (((m[0] + m[1]) + m[2]) + m[3]);
+                side = 0.25 * (((si[0] + si[1]) + si[2]) + si[3]);
+            }
+            else
+            {
+                for (int s = 0; s < used; ++s)
+                    stageStep (s, mid, side);
+            }
+
             b.key1[t] = mid - diff * side;
             b.key2[t] = mid + diff * side;
             b.subNoise[t] = noise;
@@ -102,12 +164,13 @@ struct EngineKernels
                 key (b.inR[i], b.inL[i], b.noise[i], i);
         }
 
-        for (std::size_t s = 0; s < stages.size(); ++s)
+        for (int s = 0; s < used; ++s)
         {
-            e.keyStages[s].midX1 = stages[s].midX1;
-            e.keyStages[s].midY1 = stages[s].midY1;
-            e.keyStages[s].sideX1 = stages[s].sideX1;
-            e.keyStages[s].sideY1 = stages[s].sideY1;
+            auto& stage = e.keyStages[static_cast<std::size_t> (s)];
+            stage.midX1 = midX[s];
+            stage.midY1 = midY[s];
+            stage.sideX1 = sideX[s];
+            stage.sideY1 = sideY[s];
         }
     }
 
