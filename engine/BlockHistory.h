@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstring>
 
 /** One signal's last H samples followed by the current chunk of up to C, in one
@@ -27,5 +28,5 @@ public:
     void retire (int n) noexcept { std::memmove (data.data(), data.data() + n, H * sizeof (double)); }
 
 private:
-    alignas (64) std::array<double, H + C> data;
+    alignas (64) std::array<double, static_cast<std::size_t> (H + C)> data;
 };

@@ -3,6 +3,7 @@
 #include "GainDetector.h"
 #include "SoftplusTable.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -37,8 +38,8 @@ public:
     /** F evaluations for each of n frames, in order: sensedLog[p][t] and noise[t] in,
         the gain in dB out to gainsDb[p][t]. */
     template <typename Isa, int F>
-    void run (const GainDetector::Curve& curve, const double* const (&sensedLog)[F], const double* noise, int n,
-              double* const (&gainsDb)[F]) noexcept
+    void run (const GainDetector::Curve& curve, const double* const (&sensedLog)[static_cast<std::size_t> (F)],
+              const double* noise, int n, double* const (&gainsDb)[static_cast<std::size_t> (F)]) noexcept
     {
         constexpr double dbPerNeper = GainDetector::dbPerNeper;
         constexpr double stepsPerDb = SoftplusTable::segmentsPerNeper * GainDetector::nepersPerDb;

@@ -9,16 +9,19 @@
 /** Decimation of the detector's linear gain by F (over the same table as the key
     interpolator), a block at a time: frame t's gain is sum c[k] g[F t - k] over the
     evaluation-rate gains, taken phase by phase: c[F j] on phase 0 of frame t - j and
-    c[F j + r] on phase F - r of frame t - j - 1. The history starts at unity, so a
-    reset detector returns exactly 1 (tap 0 is 0 and the taps sum to 1). */
+    c[F j + r] on phase F - r of frame t - j - 1, in the table's order. The history
+    starts at unity, so a reset detector returns 1, to within the rounding of the
+    taps' sum. */
 template <int F>
 class GainDecimator
 {
 public:
     static constexpr int taps = 16 * F;
+    static constexpr std::size_t phases = F;
+    static constexpr std::size_t tapCount = taps;
     static constexpr int framesPerPhase = taps / F;
 
-    explicit GainDecimator (const std::array<double, taps>& table) noexcept
+    explicit GainDecimator (const std::array<double, tapCount>& table) noexcept
     {
         for (int r = 0; r < F; ++r)
             for (int j = 0; j < framesPerPhase; ++j)
@@ -64,6 +67,6 @@ public:
     }
 
 private:
-    alignas (64) std::array<double, taps> phaseTaps;  // c[F j + r] at r * 16 + j
-    BlockHistory<framesPerPhase, EngineChunk::subFrames> gains[F];
+    alignas (64) std::array<double, tapCount> phaseTaps;  // c[F j + r] at r * 16 + j
+    BlockHistory<framesPerPhase, EngineChunk::subFrames> gains[phases];
 };

@@ -18,9 +18,11 @@ class KeyInterpolator
 {
 public:
     static constexpr int taps = 16 * F;
+    static constexpr std::size_t phases = F;
+    static constexpr std::size_t tapCount = taps;
     static constexpr int framesPerPhase = taps / F;
 
-    explicit KeyInterpolator (const std::array<double, taps>& table) noexcept
+    explicit KeyInterpolator (const std::array<double, tapCount>& table) noexcept
     {
         for (int p = 0; p < F; ++p)
             for (int j = 0; j < framesPerPhase; ++j)
@@ -36,7 +38,7 @@ public:
     /** n frames of the key pair (k1, k2) in (at most EngineChunk::subFrames); sensedLog[p][t]
         out for every phase p. */
     template <typename Isa>
-    void process (const double* k1, const double* k2, int n, double* const (&sensedLog)[F]) noexcept
+    void process (const double* k1, const double* k2, int n, double* const (&sensedLog)[phases]) noexcept
     {
         using V = typename Isa::Vec;
         constexpr int w = Isa::width;
@@ -52,8 +54,8 @@ public:
 
         for (int t = 0; t < n; t += w)
         {
-            V sa[F] {};
-            V sb[F] {};
+            V sa[phases] {};
+            V sb[phases] {};
 
             for (int j = 0; j < framesPerPhase; ++j)
             {
@@ -85,7 +87,7 @@ private:
     // Far below the sensing floor, and its log is finite.
     static constexpr double smallestHalfKey = 1e-300;
 
-    alignas (64) std::array<double, taps> phaseTaps;  // phase p's taps c[p + F j] at p * 16 + j
+    alignas (64) std::array<double, tapCount> phaseTaps;  // phase p's taps c[p + F j] at p * 16 + j
     BlockHistory<framesPerPhase - 1, EngineChunk::subFrames> a;
     BlockHistory<framesPerPhase - 1, EngineChunk::subFrames> b;
 };

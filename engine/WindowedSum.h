@@ -18,7 +18,7 @@ struct PaddedTaps
             values[static_cast<std::size_t> (k + pad)] = c[static_cast<std::size_t> (k)];
     }
 
-    alignas (64) std::array<double, taps + 2 * pad> values;
+    alignas (64) std::array<double, static_cast<std::size_t> (taps + 2 * pad)> values;
 };
 
 /** The FIR sum y[i] = sum over j < taps of c[j] x[i - j] on both channels of a block

@@ -256,3 +256,38 @@ TEST (BlockEngine, FloatBlocksAreTheDoubleBlocksNarrowed)
         ASSERT_EQ (right[i], static_cast<float> (s.right[i])) << "frame " << i;
     }
 }
+
+TEST_P (BlockEngine, ChangesBetweenBlocksMatchThePerFramePath)
+{
+    // Every key slope, both qualities and a moved curve, changed between blocks of 700
+    // frames in both engines at the same frame.
+    CompressorEngine reference;
+    CompressorEngine engine (GetParam().kernel);
+    configure (reference);
+    configure (engine);
+    const auto expected = testSignal (700 * 8, GetParam().rate, 6);
+    const float slopes[] = { 0.0f, 0.1f, 0.2f, 0.3f };
+
+    for (int block = 0; block < 8; ++block)
+    {
+        for (CompressorEngine* e : { &reference, &engine })
+        {
+            e->setKeySlope (slopes[block % 4]);
+            e->setQuality (block / 4 == GetParam().precise ? 0 : 1);
+            e->thresholdDb = -20.0 - 3.0 * block;
+            e->updateCurve();
+        }
+
+        Signal expectedBlock { { expected.left.begin() + 700 * block, expected.left.begin() + 700 * (block + 1) },
+                               { expected.right.begin() + 700 * block, expected.right.begin() + 700 * (block + 1) } };
+        Signal actualBlock = expectedBlock;
+        runPerFrame (reference, expectedBlock);
+        engine.process (actualBlock.left.data(), actualBlock.right.data(), 700);
+
+        for (size_t i = 0; i < 700; ++i)
+        {
+            ASSERT_NEAR (actualBlock.left[i], expectedBlock.left[i], 1e-9) << "block " << block << " frame " << i;
+            ASSERT_NEAR (actualBlock.right[i], expectedBlock.right[i], 1e-9) << "block " << block << " frame " << i;
+        }
+    }
+}
