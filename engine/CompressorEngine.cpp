@@ -11,8 +11,9 @@ constexpr int keyDelayLength = 16;
 
 // Noise offsets lie between -190 dB and -170 dB: far below audibility, but enough to
 // keep the detector's inputs off exact zero.
-const double noiseLo = std::exp (-21.874558383443432);
-const double noiseHi = std::exp (-19.57197329044939);
+constexpr double nepersPerDb = 0.11512925464970228;  // ln 10 / 20
+const double noiseLo = std::exp (-190.0 * nepersPerDb);
+const double noiseHi = std::exp (-170.0 * nepersPerDb);
 
 /** Non-finite samples are read as silence so that one bad value cannot poison the
     filters and envelopes for good. */

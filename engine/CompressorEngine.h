@@ -119,8 +119,8 @@ public:
     StereoDelay keyDelay;   // audio inside the detection stage; the dry signal in the plain path
     StereoFir upsampler;
     StereoFir downsampler;
-    double processRate = 88200.0;   // Hz, rate of the detection stage
-    bool oversampling = true;       // whether the audio runs at twice the host rate
+    double processRate = 88200.0;  // Hz, rate of the detection stage
+    bool oversampling = true;      // whether the audio runs at twice the host rate
     int precise = 0;
     bool deltaOn = false;
     bool bypassOn = false;
@@ -128,13 +128,13 @@ public:
     int keySlope = 0;
     double keyHpHz = 30.0;
     double thresholdDb = 0.0;
-    double ratioSlope = 1.0;        // output slope above threshold: 1 - normalized ratio
-    double kneeDb = 0.0;            // knee half width
-    double makeupGain = 1.0;        // linear
-    double dryGain = 1.0;           // linear
+    double ratioSlope = 1.0;       // output slope above threshold: 1 - normalized ratio
+    double kneeDb = 0.0;           // knee half width
+    double makeupGain = 1.0;       // linear
+    double dryGain = 1.0;          // linear
     double attackMs = 10.0;
-    double stereoDiff = 0.0;        // 0 linked mid key .. 1 per-channel key
-    double outputGain = 0.0;        // linear; silent until the processor sets it
+    double stereoDiff = 0.0;       // 0 linked mid key .. 1 per-channel key
+    double outputGain = 0.0;       // linear; silent until the processor sets it
     std::array<double, 256> noiseTable;  // offsets between -190 and -170 dB
     int noiseIndex = 0;
 

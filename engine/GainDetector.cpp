@@ -29,6 +29,8 @@ void GainDetector::setRate (double rate) noexcept
     rmsAttackCoef2 = timeCoef (4.0 * attackMs + 10.0);
     peakReleaseCoef = timeCoef (releasePeakMs);
     rmsReleaseCoef1 = timeCoef (releaseRmsMs);
+    // 3 x here but 4 x in setReleaseRms, deliberately: after a rate change the slow
+    // release is a quarter shorter until Release RMS moves again.
     rmsReleaseCoef2 = timeCoef (3.0 * releaseRmsMs);
     levelCoef = timeCoef (levelMs);
 }

@@ -61,7 +61,7 @@ public:
         return o;
     }
 
-    double crestDb = 0.0;             // peak path threshold above the threshold
+    double crestDb = 0.0;            // peak path threshold above the threshold
     double rmsGainDb = 0.0;          // output: RMS path gain
     double peakGainDb = -60.0;       // output: peak path gain
     double peakAttackCoef = 0.0;
@@ -70,17 +70,17 @@ public:
     double rmsAttackCoef2 = 0.0;
     double rmsReleaseCoef1 = 0.0;
     double rmsReleaseCoef2 = 0.0;
-    double levelMs = 8.0;             // averaging time of the RMS path's level
+    double levelMs = 8.0;            // averaging time of the RMS path's level
     double levelCoef = 0.0;
     double previousGain = 1.0;       // fed back into the sensing
     double averageLevel2Db = -60.0;  // twice the averaged level in dB
     double attackMs = 20.0;
     double releasePeakMs = 20.0;
     double releaseRmsMs = 40.0;
-    double lowerKneeDb = 0.0;         // threshold minus knee half width
+    double lowerKneeDb = 0.0;        // threshold minus knee half width
     double peakSlopeMinusOne = -1.0;
     double rmsSlopeMinusOne = 0.0;
-    double kneeDb = 0.0;              // knee half width
+    double kneeDb = 0.0;             // knee half width
     double detectorRate = 44100.0;
     double peakEnvDb = 0.0;
     double rmsEnvDb1 = 0.0;          // fast RMS envelope
