@@ -35,7 +35,7 @@ CompressorEngine::CompressorEngine (Kernel kernel)
       keyUpByFour (FilterTables::lowpass64),
       gainDownByTwo (FilterTables::lowpass32),
       gainDownByFour (FilterTables::lowpass64),
-      kernelInUse (kernelRuns (kernel) ? kernel : Kernel::sse2),
+      kernelInUse (kernelRuns (kernel) ? kernel : fastestKernel()),
       processChunk (kernelInUse == Kernel::avx512 ? &CompressorEngine::processChunkAvx512
                     : kernelInUse == Kernel::avx2 ? &CompressorEngine::processChunkAvx2
                                                   : &CompressorEngine::processChunkSse2)

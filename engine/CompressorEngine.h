@@ -51,8 +51,9 @@ public:
         double rmsDb;
     };
 
-    /** Builds an engine whose block path runs the given instruction set, by default the
-        widest this processor has; the choice is kept for the engine's life. */
+    /** Builds an engine whose block path runs the given instruction set (the widest
+        this processor has, by default or when it lacks the one asked for); the choice is
+        kept for the engine's life. */
     explicit CompressorEngine (Kernel kernel = fastestKernel());
 
     CompressorEngine (const CompressorEngine&) = delete;
