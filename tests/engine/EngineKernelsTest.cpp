@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -289,5 +290,40 @@ TEST_P (BlockEngine, ChangesBetweenBlocksMatchThePerFramePath)
             ASSERT_NEAR (actualBlock.left[i], expectedBlock.left[i], 1e-9) << "block " << block << " frame " << i;
             ASSERT_NEAR (actualBlock.right[i], expectedBlock.right[i], 1e-9) << "block " << block << " frame " << i;
         }
+    }
+}
+
+TEST_P (BlockEngine, NonFiniteInputIsSilenceAndResetRestoresAFreshEngine)
+{
+    CompressorEngine engine (GetParam().kernel);
+    CompressorEngine fresh (GetParam().kernel);
+    configure (engine);
+    configure (fresh);
+
+    // A history full of signal, then a reset: the engine must sound like a new one.
+    auto warmUp = testSignal (3000, GetParam().rate, 7);
+    runBlocks (engine, warmUp, 512);
+    engine.reset();
+
+    auto input = testSignal (3000, GetParam().rate, 8);
+    auto cleaned = input;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+
+    for (size_t i = 1000; i < 1040; ++i)
+    {
+        input.left[i] = i % 2 == 0 ? nan : inf;
+        input.right[i] = -inf;
+        cleaned.left[i] = 0.0;
+        cleaned.right[i] = 0.0;
+    }
+
+    runBlocks (engine, input, 300);
+    runBlocks (fresh, cleaned, 300);
+
+    for (size_t i = 0; i < input.left.size(); ++i)
+    {
+        ASSERT_EQ (input.left[i], cleaned.left[i]) << "frame " << i;
+        ASSERT_EQ (input.right[i], cleaned.right[i]) << "frame " << i;
     }
 }
