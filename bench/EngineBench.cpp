@@ -221,6 +221,12 @@ void FeedbackLoopEvaluation (benchmark::State& state)
     evaluation are 4 x per_evaluation / per_fma. */
 void FmaLatency (benchmark::State& state)
 {
+    if (! kernelRuns (Kernel::avx512))
+    {
+        state.SkipWithError ("no AVX-512 here");
+        return;
+    }
+
     constexpr int length = 4096;
     double x = 0.5;
 
