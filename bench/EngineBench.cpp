@@ -1,7 +1,7 @@
 #include "CompressorEngine.h"
 #include "FilterTables.h"
 #include "GainDetector.h"
-#include "StereoFir.h"
+#include "LoopBench.h"
 
 #include <benchmark/benchmark.h>
 
@@ -53,74 +53,88 @@ void configure (CompressorEngine& engine, double rate, int precise)
     engine.reset();
 }
 
-/** Runs the engine on a loop of input; the benchmark's argument picks the code: 1 the
-    AVX kernels and fused maths where the processor has them, 0 the SSE2 kernels and
-    the library's maths that any x86-64 runs. */
+/** The path a benchmark runs: the per-frame reference, or the block engine on one
+    instruction set. */
+enum Path
+{
+    perFrame = 0,
+    blockSse2 = 1,
+    blockAvx2 = 2,
+    blockAvx512 = 3
+};
+
+/** Runs the engine over a loop of input in host blocks: the first argument picks the
+    path (Path), the second the block size. Both paths see the same input. */
 void engineFrames (benchmark::State& state, double rate, int precise)
 {
-    const bool wide = StereoFir::avxKernels;
-    const bool fused = CompressorEngine::fusedMaths;
-    StereoFir::avxKernels = wide && state.range (0) == 1;
-    CompressorEngine::fusedMaths = fused && state.range (0) == 1;
-    CompressorEngine engine;
+    const auto path = static_cast<int> (state.range (0));
+    const auto blockSize = static_cast<int> (state.range (1));
+    const Kernel kernels[] = { Kernel::sse2, Kernel::sse2, Kernel::avx2, Kernel::avx512 };
+    const Kernel kernel = kernels[path];
+
+    if (! kernelRuns (kernel))
+    {
+        state.SkipWithError ("kernel not available here");
+        return;
+    }
+
+    CompressorEngine engine (kernel);
     configure (engine, rate, precise);
     const auto input = makeInput (rate);
+    std::vector<double> left (static_cast<size_t> (blockSize));
+    std::vector<double> right (static_cast<size_t> (blockSize));
     const bool oversampled = CompressorEngine::usesOversampling (rate);
     double gain = 1.0;
     double peakDb = 0.0;
     double rmsDb = 0.0;
+    int position = 0;
 
     for (auto _ : state)
     {
-        for (int i = 0; i < blockFrames; ++i)
+        for (int start = 0; start + blockSize <= blockFrames; start += blockSize)
         {
-            double left = input[2 * static_cast<size_t> (i)];
-            double right = input[2 * static_cast<size_t> (i) + 1];
+            for (int i = 0; i < blockSize; ++i)
+            {
+                left[static_cast<size_t> (i)] = input[2 * static_cast<size_t> (position + i)];
+                right[static_cast<size_t> (i)] = input[2 * static_cast<size_t> (position + i) + 1];
+            }
 
-            if (oversampled)
-                engine.processOversampled (left, right, gain, peakDb, rmsDb);
+            position = (position + blockSize) % (blockFrames - blockSize);
+
+            if (path != perFrame)
+            {
+                benchmark::DoNotOptimize (engine.process (left.data(), right.data(), blockSize));
+            }
             else
-                engine.processPlain (left, right, gain, peakDb, rmsDb);
+            {
+                for (int i = 0; i < blockSize; ++i)
+                {
+                    if (oversampled)
+                        engine.processOversampled (left[static_cast<size_t> (i)], right[static_cast<size_t> (i)], gain, peakDb, rmsDb);
+                    else
+                        engine.processPlain (left[static_cast<size_t> (i)], right[static_cast<size_t> (i)], gain, peakDb, rmsDb);
+                }
+            }
 
-            benchmark::DoNotOptimize (left);
-            benchmark::DoNotOptimize (right);
+            benchmark::DoNotOptimize (left.data());
+            benchmark::ClobberMemory();
         }
     }
 
-    StereoFir::avxKernels = wide;
-    CompressorEngine::fusedMaths = fused;
-    state.SetItemsProcessed (state.iterations() * blockFrames);
+    const int framesPerIteration = blockFrames / blockSize * blockSize;
+    state.SetItemsProcessed (state.iterations() * framesPerIteration);
     // Seconds per host frame, printed with an SI prefix (n = nanoseconds).
-    state.counters["per_frame"] = benchmark::Counter (static_cast<double> (blockFrames),
+    state.counters["per_frame"] = benchmark::Counter (static_cast<double> (framesPerIteration),
                                                       benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    // The share of one core this costs at 44.1 kHz, in percent.
+    state.counters["core_at_44k1_pct"] = benchmark::Counter (static_cast<double> (framesPerIteration) / (44100.0 * 100.0),
+                                                             benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void EcoAt44100 (benchmark::State& state) { engineFrames (state, 44100.0, 0); }
 void PreciseAt44100 (benchmark::State& state) { engineFrames (state, 44100.0, 1); }
 void EcoAt96000 (benchmark::State& state) { engineFrames (state, 96000.0, 0); }
 void PreciseAt96000 (benchmark::State& state) { engineFrames (state, 96000.0, 1); }
-
-/** The half-band evaluation against the plain loop it replaces. */
-void HalfBandEvaluation (benchmark::State& state)
-{
-    const bool wide = StereoFir::avxKernels;
-    StereoFir::avxKernels = wide && state.range (0) == 1;
-    const auto taps = FilterTables::designHalfBand();
-    StereoFir fir (FilterTables::halfBandLength, taps.data(), 0.0);
-    double x = 0.25;
-
-    for (auto _ : state)
-    {
-        double a = x;
-        double b = -x;
-        fir.processHalfBand (a, b);
-        benchmark::DoNotOptimize (a);
-        benchmark::DoNotOptimize (b);
-        x = -x;
-    }
-
-    StereoFir::avxKernels = wide;
-}
 
 /** A detector set up as configure() sets the engine's, fed a key that keeps it reducing. */
 void configureDetector (GainDetector& d, double rate)
@@ -170,43 +184,83 @@ void DetectorFrame (benchmark::State& state)
     }
 }
 
-void HalfBandPlainLoop (benchmark::State& state)
+/** The block engine's feedback loop alone, in ns per evaluation: argument 0 on the
+    music-like input (a noisy key, crossing the knee often), 1 on a slowly moving key. */
+void FeedbackLoopEvaluation (benchmark::State& state)
 {
-    const auto taps = FilterTables::designHalfBand();
-    const int n = FilterTables::halfBandLength;
-    std::vector<double> left (static_cast<size_t> (n)), right (static_cast<size_t> (n));
-    int newest = 0;
-    double x = 0.25;
+    if (! kernelRuns (Kernel::avx512))
+    {
+        state.SkipWithError ("no AVX-512 here");
+        return;
+    }
+
+    constexpr int frames = 256;
+    GainDetector detector;
+    configureDetector (detector, 88200.0);
+    const auto curve = detector.loadCurve();
+    const auto input = makeInput (176400.0);
+    std::vector<double> sensedLog (input.size());
+    std::vector<double> noise (frames, 3e-9);
+    std::vector<double> gainsDb (2 * frames);
+    FeedbackLoop loop;
+    size_t offset = 0;
+
+    const bool steady = state.range (0) == 1;
+
+    for (size_t i = 0; i < input.size(); ++i)
+    {
+        const double key = steady ? 0.5 * (1.0 + 0.1 * std::sin (0.01 * static_cast<double> (i))) : input[i];
+        sensedLog[i] = std::log (std::abs (0.5 * key) + 1e-12);
+    }
 
     for (auto _ : state)
     {
-        newest = newest == 0 ? n - 1 : newest - 1;
-        left[static_cast<size_t> (newest)] = x;
-        right[static_cast<size_t> (newest)] = -x;
-        double a = 0.0;
-        double b = 0.0;
-
-        for (int k = 0; k < n; ++k)
-        {
-            const auto slot = static_cast<size_t> ((newest + k) % n);
-            a += taps[static_cast<size_t> (k)] * left[slot];
-            b += taps[static_cast<size_t> (k)] * right[slot];
-        }
-
-        benchmark::DoNotOptimize (a);
-        benchmark::DoNotOptimize (b);
-        x = -x;
+        benchmark::DoNotOptimize (runFeedbackLoopAvx512 (loop, curve, sensedLog.data() + offset, noise.data(), frames, gainsDb.data()));
+        offset = (offset + 2 * frames) % (input.size() - 2 * frames);
     }
+
+    state.counters["per_evaluation"] = benchmark::Counter (2.0 * frames, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+/** A chain of dependent fused multiply-adds: 4 cycles each, so the loop's cycles per
+    evaluation are 4 x per_evaluation / per_fma. */
+void FmaLatency (benchmark::State& state)
+{
+    if (! kernelRuns (Kernel::avx512))
+    {
+        state.SkipWithError ("no AVX-512 here");
+        return;
+    }
+
+    constexpr int length = 4096;
+    double x = 0.5;
+
+    for (auto _ : state)
+        benchmark::DoNotOptimize (x = fmaChainAvx512 (x, 0.999, 1e-3, length));
+
+    state.counters["per_fma"] = benchmark::Counter (length, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 } // namespace
 
-BENCHMARK (EcoAt44100)->Arg (1)->Arg (0);
-BENCHMARK (PreciseAt44100)->Arg (1)->Arg (0);
-BENCHMARK (EcoAt96000)->Arg (1)->Arg (0);
-BENCHMARK (PreciseAt96000)->Arg (1)->Arg (0);
-BENCHMARK (HalfBandEvaluation)->Arg (1)->Arg (0);
-BENCHMARK (HalfBandPlainLoop);
+/** Every path at 512-frame blocks, and the block engine's widest path at 32 as well. */
+void paths (benchmark::internal::Benchmark* b)
+{
+    b->ArgNames ({ "path", "block" });
+
+    for (const int path : { perFrame, blockSse2, blockAvx2, blockAvx512 })
+        b->Args ({ path, 512 });
+
+    b->Args ({ blockAvx512, 32 });
+    b->Args ({ blockAvx2, 32 });
+}
+
+BENCHMARK (EcoAt44100)->Apply (paths);
+BENCHMARK (PreciseAt44100)->Apply (paths);
+BENCHMARK (EcoAt96000)->Apply (paths);
+BENCHMARK (PreciseAt96000)->Apply (paths);
 BENCHMARK (DetectorEvaluation);
+BENCHMARK (FeedbackLoopEvaluation)->Arg (0)->Arg (1);
+BENCHMARK (FmaLatency);
 BENCHMARK (DetectorFrame)->Arg (0)->Arg (1);
 
 BENCHMARK_MAIN();

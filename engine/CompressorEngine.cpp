@@ -1,5 +1,6 @@
 #include "CompressorEngine.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -10,8 +11,9 @@ constexpr int keyDelayLength = 16;
 
 // Noise offsets lie between -190 dB and -170 dB: far below audibility, but enough to
 // keep the detector's inputs off exact zero.
-const double noiseLo = std::exp (-21.874558383443432);
-const double noiseHi = std::exp (-19.57197329044939);
+constexpr double nepersPerDb = 0.11512925464970228;  // ln 10 / 20
+const double noiseLo = std::exp (-190.0 * nepersPerDb);
+const double noiseHi = std::exp (-170.0 * nepersPerDb);
 
 /** Non-finite samples are read as silence so that one bad value cannot poison the
     filters and envelopes for good. */
@@ -21,15 +23,22 @@ inline double finiteOrSilence (double x) noexcept
 }
 } // namespace
 
-// Fused multiply-add code only behind a run-time check: the plug-in must run on any x86-64.
-bool CompressorEngine::fusedMaths = __builtin_cpu_supports ("avx2") && __builtin_cpu_supports ("fma");
-
-CompressorEngine::CompressorEngine()
+CompressorEngine::CompressorEngine (Kernel kernel)
     : halfBandTaps (FilterTables::designHalfBand()),
       dryDelay (oversampledLatency),
       keyDelay (keyDelayLength),
       upsampler (FilterTables::halfBandLength, halfBandTaps.data(), 0.0),
-      downsampler (FilterTables::halfBandLength, halfBandTaps.data(), 0.0)
+      downsampler (FilterTables::halfBandLength, halfBandTaps.data(), 0.0),
+      blockUpsampler (halfBandTaps),
+      blockDownsampler (halfBandTaps),
+      keyUpByTwo (FilterTables::lowpass32),
+      keyUpByFour (FilterTables::lowpass64),
+      gainDownByTwo (FilterTables::lowpass32),
+      gainDownByFour (FilterTables::lowpass64),
+      kernelInUse (kernelRuns (kernel) ? kernel : fastestKernel()),
+      processChunk (kernelInUse == Kernel::avx512 ? &CompressorEngine::processChunkAvx512
+                    : kernelInUse == Kernel::avx2 ? &CompressorEngine::processChunkAvx2
+                                                  : &CompressorEngine::processChunkSse2)
 {
     // Key stages stay all zero until the first updateKeyFilter: the key is then exactly
     // 0 and the detector sees its floor level.
@@ -56,7 +65,8 @@ void CompressorEngine::fillNoiseTable() noexcept
 
 void CompressorEngine::setSampleRate (double hostRate) noexcept
 {
-    processRate = usesOversampling (hostRate) ? 2.0 * hostRate : hostRate;
+    oversampling = usesOversampling (hostRate);
+    processRate = oversampling ? 2.0 * hostRate : hostRate;
     applyDetectorRate();
     updateKeyFilter();
     refreshLevelTime();
@@ -74,6 +84,55 @@ void CompressorEngine::reset() noexcept
     upsampler.reset();
     downsampler.reset();
     detector.reset();
+
+    blockUpsampler.reset();
+    blockDownsampler.reset();
+    keyUpByTwo.reset();
+    keyUpByFour.reset();
+    gainDownByTwo.reset();
+    gainDownByFour.reset();
+    feedbackLoop.reset();
+
+    for (auto& history : keyHistory)
+        history.reset (0.0);
+
+    for (auto& history : dryHistory)
+        history.reset (0.0);
+
+    blockNoiseIndex = 0;
+    blockGain = 1.0;
+}
+
+CompressorEngine::Readings CompressorEngine::process (double* left, double* right, int numFrames) noexcept
+{
+    for (int start = 0; start < numFrames; start += EngineChunk::hostFrames)
+        (this->*processChunk) (left + start, right + start, std::min (EngineChunk::hostFrames, numFrames - start));
+
+    return { blockGain, feedbackLoop.peakGainDb, feedbackLoop.rmsGainDb };
+}
+
+CompressorEngine::Readings CompressorEngine::process (float* left, float* right, int numFrames) noexcept
+{
+    for (int start = 0; start < numFrames; start += EngineChunk::hostFrames)
+    {
+        const int n = std::min (EngineChunk::hostFrames, numFrames - start);
+
+        for (int i = 0; i < n; ++i)
+        {
+            buffers.wideL[i] = left[start + i];
+            buffers.wideR[i] = right[start + i];
+        }
+
+        (this->*processChunk) (buffers.wideL, buffers.wideR, n);
+
+        for (int i = 0; i < n; ++i)
+        {
+            left[start + i] = static_cast<float> (buffers.wideL[i]);
+            right[start + i] = static_cast<float> (buffers.wideR[i]);
+        }
+    }
+
+    return { blockGain, feedbackLoop.peakGainDb, feedbackLoop.rmsGainDb };
 }
 
 void CompressorEngine::updateCurve() noexcept
@@ -133,8 +192,7 @@ double CompressorEngine::nextNoise() noexcept
     return noiseTable[static_cast<std::size_t> (noiseIndex)];
 }
 
-template <typename Maths, typename Work>
-inline void CompressorEngine::detectStage (double& x, double& y, double& gain, double n, Work&& alongside) noexcept
+void CompressorEngine::detectStage (double& x, double& y, double& gain, double n) noexcept
 {
     double mid = (x + y) * 0.5 + n;
     double side = (y - x) * 0.5 + n;
@@ -142,8 +200,7 @@ inline void CompressorEngine::detectStage (double& x, double& y, double& gain, d
 
     const double k1 = mid - stereoDiff * side;
     const double k2 = mid + stereoDiff * side;
-    const double g = precise == 1 ? detector.detectPrecise<Maths> (k1, k2, n, alongside)
-                                  : detector.detectEco<Maths> (k1, k2, n, alongside);
+    const double g = precise == 1 ? detector.detectPrecise (k1, k2, n) : detector.detectEco (k1, k2, n);
     gain = g;
 
     // The detector's gain lags its key by 16 frames; so does the audio it is applied to.
@@ -152,39 +209,7 @@ inline void CompressorEngine::detectStage (double& x, double& y, double& gain, d
     x = g * x - x;
 }
 
-void CompressorEngine::detectStage (double& x, double& y, double& gain, double n) noexcept
-{
-    detectStage<GainDetector::LibraryMaths> (x, y, gain, n, [] {});
-}
-
 void CompressorEngine::processPlain (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept
-{
-    if (fusedMaths)
-        processPlainFused (left, right, gain, peakDb, rmsDb);
-    else
-        processPlainWith<GainDetector::LibraryMaths> (left, right, gain, peakDb, rmsDb);
-}
-
-void CompressorEngine::processOversampled (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept
-{
-    if (fusedMaths)
-        processOversampledFused (left, right, gain, peakDb, rmsDb);
-    else
-        processOversampledWith<GainDetector::LibraryMaths> (left, right, gain, peakDb, rmsDb);
-}
-
-void CompressorEngine::processPlainFused (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept
-{
-    processPlainWith<FusedMaths> (left, right, gain, peakDb, rmsDb);
-}
-
-void CompressorEngine::processOversampledFused (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept
-{
-    processOversampledWith<FusedMaths> (left, right, gain, peakDb, rmsDb);
-}
-
-template <typename Maths>
-inline void CompressorEngine::processPlainWith (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept
 {
     left = finiteOrSilence (left);
     right = finiteOrSilence (right);
@@ -192,7 +217,7 @@ inline void CompressorEngine::processPlainWith (double& left, double& right, dou
 
     double deltaL = left;
     double deltaR = right;
-    detectStage<Maths> (deltaR, deltaL, gain, n, [] {});
+    detectStage (deltaR, deltaL, gain, n);
 
     // A second step of the same line with the same frame: each step now returns the
     // frame of 8 host frames earlier, for the delta and the dry signal alike.
@@ -204,27 +229,25 @@ inline void CompressorEngine::processPlainWith (double& left, double& right, dou
     publish (peakDb, rmsDb);
 }
 
-template <typename Maths>
-inline void CompressorEngine::processOversampledWith (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept
+void CompressorEngine::processOversampled (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept
 {
     left = finiteOrSilence (left);
     right = finiteOrSilence (right);
     const double n = nextNoise();
 
     // Zero-stuffed 2x interpolation: the doubled input makes up for the stuffed zero.
-    // Each long half-band sum runs inside a detection stage it does not depend on, between
-    // the detector's evaluations, so it fills the wait for log and exp instead of adding
-    // to it. Every filter still sees its own operations in the same order.
     double l0 = 2.0 * left;
     double r0 = 2.0 * right;
     upsampler.processCentre (l0, r0);
-
     double l1 = 0.0;
     double r1 = 0.0;
-    detectStage<Maths> (r0, l0, gain, n, [&] { upsampler.processHalfBand (l1, r1); });
+    upsampler.processHalfBand (l1, r1);
 
-    // (l0, r0) holds the first delta sub-frame by now; decimating it turns it into δ.
-    detectStage<Maths> (r1, l1, gain, n, [&] { downsampler.processHalfBand (l0, r0); });
+    detectStage (r0, l0, gain, n);
+    detectStage (r1, l1, gain, n);
+
+    // Decimation: the first delta sub-frame gives the output, the second is only pushed.
+    downsampler.processHalfBand (l0, r0);
     downsampler.push (l1, r1);
 
     double dryL = left;

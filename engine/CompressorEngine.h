@@ -1,16 +1,23 @@
 #pragma once
 
+#include "BlockHistory.h"
+#include "EngineChunk.h"
+#include "FeedbackLoop.h"
 #include "FilterTables.h"
+#include "GainDecimator.h"
 #include "GainDetector.h"
+#include "HalfBandDecimator.h"
+#include "HalfBandInterpolator.h"
+#include "Kernel.h"
 #include "KeyFilterStage.h"
-#include "RelaxedAtomic.h"
+#include "KeyInterpolator.h"
 #include "StereoDelay.h"
 #include "StereoFir.h"
 
 #include <array>
 #include <cstdint>
 
-/** The compressor's whole signal path for one stereo frame at a time.
+/** The compressor's whole signal path, a block of host frames at a time.
 
     The detection stage turns the input into the delta signal (gain - 1) x delayed
     input; the mix adds it back to the equally delayed dry signal, so Bypass and the
@@ -18,9 +25,15 @@
     through half-band filters (latency 184 host frames), otherwise at the host rate
     (latency 8 frames).
 
-    Parameter setters and field writes may come from another thread than the audio
-    one; each takes effect from the next frame. The process calls never allocate, lock
-    or block. */
+    process() is the audio path: it reads the parameters once per block, runs the parts
+    that do not depend on the detector's previous gain across the block, vectorised, and
+    leaves only the gain computer itself in a serial loop. processPlain and
+    processOversampled are the same path written frame by frame: its definition, kept
+    as the block path's reference. The two keep separate state; drive an engine through
+    one of them.
+
+    Everything here runs on the audio thread: parameter changes are applied between
+    blocks. The process calls never allocate, lock or block. */
 class CompressorEngine
 {
 public:
@@ -28,7 +41,20 @@ public:
     static constexpr int plainLatency = 8;
     static constexpr double oversamplingBelowRate = 88200.0;
 
-    CompressorEngine();
+    /** What the meters read after a block: its last frame's gain (linear; in the
+        oversampled path the gain of the second sub-frame) and the detector's peak and
+        RMS path gains in dB. */
+    struct Readings
+    {
+        double gain;
+        double peakDb;
+        double rmsDb;
+    };
+
+    /** Builds an engine whose block path runs the given instruction set (the widest
+        this processor has, by default or when it lacks the one asked for); the choice is
+        kept for the engine's life. */
+    explicit CompressorEngine (Kernel kernel = fastestKernel());
 
     CompressorEngine (const CompressorEngine&) = delete;
     CompressorEngine& operator= (const CompressorEngine&) = delete;
@@ -48,6 +74,13 @@ public:
     /** Clears every delay, filter history, envelope and the noise position;
         parameters and coefficients are kept. */
     void reset() noexcept;
+
+    /** Processes numFrames host frames of the two channels in place, at any block size:
+        the output does not depend on how a signal is split into blocks. */
+    Readings process (float* left, float* right, int numFrames) noexcept;
+    Readings process (double* left, double* right, int numFrames) noexcept;
+
+    Kernel kernel() const noexcept { return kernelInUse; }
 
     /** One host frame at host rates of 88200 Hz and above. left/right are replaced by
         the output; gain (linear), peakDb and rmsDb receive the detector's readings. */
@@ -78,10 +111,6 @@ public:
     /** 1 = Precise (4x detector), 0 = Eco (2x detector). */
     void setQuality (int precise) noexcept;
 
-    /** Whether the process calls use FusedMaths: true when the processor has AVX2 and
-        FMA. Tests clear it to check the library path; nothing else writes it. */
-    static bool fusedMaths;
-
     // The half-band taps come first: the audio filters are built over them.
     std::array<double, FilterTables::halfBandLength> halfBandTaps;
 
@@ -91,39 +120,80 @@ public:
     StereoDelay keyDelay;   // audio inside the detection stage; the dry signal in the plain path
     StereoFir upsampler;
     StereoFir downsampler;
-    RelaxedAtomic<double> processRate { 88200.0 };   // Hz, rate of the detection stage
-    RelaxedAtomic<int> precise { 0 };
-    RelaxedAtomic<bool> deltaOn { false };
-    RelaxedAtomic<bool> bypassOn { false };
-    RelaxedAtomic<bool> peakFollowsRatio { false };
-    RelaxedAtomic<int> keySlope { 0 };
-    RelaxedAtomic<double> keyHpHz { 30.0 };
-    RelaxedAtomic<double> thresholdDb { 0.0 };
-    RelaxedAtomic<double> ratioSlope { 1.0 };        // output slope above threshold: 1 - normalized ratio
-    RelaxedAtomic<double> kneeDb { 0.0 };            // knee half width
-    RelaxedAtomic<double> makeupGain { 1.0 };        // linear
-    RelaxedAtomic<double> dryGain { 1.0 };           // linear
-    RelaxedAtomic<double> attackMs { 10.0 };
-    RelaxedAtomic<double> stereoDiff { 0.0 };        // 0 linked mid key .. 1 per-channel key
-    RelaxedAtomic<double> outputGain { 0.0 };        // linear; silent until the processor sets it
+    double processRate = 88200.0;  // Hz, rate of the detection stage
+    bool oversampling = true;      // whether the audio runs at twice the host rate
+    int precise = 0;
+    bool deltaOn = false;
+    bool bypassOn = false;
+    bool peakFollowsRatio = false;
+    int keySlope = 0;
+    double keyHpHz = 30.0;
+    double thresholdDb = 0.0;
+    double ratioSlope = 1.0;       // output slope above threshold: 1 - normalized ratio
+    double kneeDb = 0.0;           // knee half width
+    double makeupGain = 1.0;       // linear
+    double dryGain = 1.0;          // linear
+    double attackMs = 10.0;
+    double stereoDiff = 0.0;       // 0 linked mid key .. 1 per-channel key
+    double outputGain = 0.0;       // linear; silent until the processor sets it
     std::array<double, 256> noiseTable;  // offsets between -190 and -170 dB
     int noiseIndex = 0;
 
+    // The block path's state, apart from the per-frame path's above.
+    HalfBandInterpolator blockUpsampler;
+    HalfBandDecimator blockDownsampler;
+    KeyInterpolator<2> keyUpByTwo;
+    KeyInterpolator<4> keyUpByFour;
+    GainDecimator<2> gainDownByTwo;
+    GainDecimator<4> gainDownByFour;
+    FeedbackLoop feedbackLoop;
+    // The key delay of 16 processing frames is 8 host frames of each phase: left and
+    // right of phase 0, then of phase 1. The plain path uses the first two for its
+    // 8-frame delay of dry and delta alike.
+    BlockHistory<8, EngineChunk::hostFrames> keyHistory[4];
+    BlockHistory<oversampledLatency, EngineChunk::hostFrames> dryHistory[2];
+    int blockNoiseIndex = 0;
+    double blockGain = 1.0;
+
+    /** A chunk's intermediate signals. */
+    struct Buffers
+    {
+        static constexpr int host = EngineChunk::hostFrames;
+        static constexpr int sub = EngineChunk::subFrames;
+
+        alignas (64) double inL[host];
+        alignas (64) double inR[host];
+        alignas (64) double noise[host];
+        alignas (64) double up0L[host];
+        alignas (64) double up0R[host];
+        alignas (64) double up1L[host];
+        alignas (64) double up1R[host];
+        alignas (64) double key1[sub];
+        alignas (64) double key2[sub];
+        alignas (64) double subNoise[sub];
+        alignas (64) double sensedLog[4][sub];
+        alignas (64) double gainDb[4][sub];
+        alignas (64) double gain[sub];
+        alignas (64) double deltaL[host];
+        alignas (64) double deltaR[host];
+        alignas (64) double dryL[host];
+        alignas (64) double dryR[host];
+        alignas (64) double wideL[host];  // float blocks widened
+        alignas (64) double wideR[host];
+    };
+
+    Buffers buffers;
+
 private:
-    /** detectStage with the log and exp of Maths and with work that does not depend on
-        this stage's gain run inside the detector, between its evaluations. */
-    template <typename Maths, typename Work>
-    [[gnu::always_inline]] void detectStage (double& x, double& y, double& gain, double n, Work&& alongside) noexcept;
+    using ChunkProcessor = void (CompressorEngine::*) (double*, double*, int) noexcept;
 
-    template <typename Maths>
-    [[gnu::always_inline]] void processPlainWith (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept;
+    // One per instruction set, each in a file built for it.
+    void processChunkSse2 (double* left, double* right, int n) noexcept;
+    void processChunkAvx2 (double* left, double* right, int n) noexcept;
+    void processChunkAvx512 (double* left, double* right, int n) noexcept;
 
-    template <typename Maths>
-    [[gnu::always_inline]] void processOversampledWith (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept;
-
-    // The whole frame compiled for AVX2 and FMA, around the inline FusedMaths.
-    [[gnu::target ("avx2,fma")]] void processPlainFused (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept;
-    [[gnu::target ("avx2,fma")]] void processOversampledFused (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept;
+    Kernel kernelInUse;
+    ChunkProcessor processChunk;
 
     double nextNoise() noexcept;
     void refreshLevelTime() noexcept;

@@ -1,8 +1,6 @@
 #pragma once
 
 #include "FilterTables.h"
-#include "FusedMaths.h"
-#include "RelaxedAtomic.h"
 #include "StereoFir.h"
 
 #include <algorithm>
@@ -37,24 +35,6 @@ public:
     /** One engine frame with the key interpolated 4x. */
     double detectPrecise (double k1, double k2, double n) noexcept;
 
-    /** The library's log and exp, for any processor. FusedMaths is the other choice. */
-    struct LibraryMaths
-    {
-        static double log (double x) noexcept { return std::log (x); }
-        static double expOfProduct (double y, double scale) noexcept { return std::exp (y * scale); }
-        static double scaleAndAdd (double a, double b, double c) noexcept { return a * b + c; }
-    };
-
-    /** detectEco with the log and exp of Maths, running the caller's alongside() after
-        the first evaluation: work that does not depend on the gain overlaps the feedback
-        loop's wait for log and exp instead of queueing behind it. */
-    template <typename Maths, typename Work>
-    [[gnu::always_inline]] double detectEco (double k1, double k2, double n, Work&& alongside) noexcept;
-
-    /** detectPrecise with alongside() after the second evaluation. */
-    template <typename Maths, typename Work>
-    [[gnu::always_inline]] double detectPrecise (double k1, double k2, double n, Work&& alongside) noexcept;
-
     /** Clears envelopes, level and filter histories; times and curve are kept. */
     void reset() noexcept;
 
@@ -81,27 +61,27 @@ public:
         return o;
     }
 
-    RelaxedAtomic<double> crestDb { 0.0 };             // peak path threshold above the threshold
+    double crestDb = 0.0;            // peak path threshold above the threshold
     double rmsGainDb = 0.0;          // output: RMS path gain
     double peakGainDb = -60.0;       // output: peak path gain
-    RelaxedAtomic<double> peakAttackCoef { 0.0 };
-    RelaxedAtomic<double> rmsAttackCoef1 { 0.0 };
-    RelaxedAtomic<double> peakReleaseCoef { 0.0 };
-    RelaxedAtomic<double> rmsAttackCoef2 { 0.0 };
-    RelaxedAtomic<double> rmsReleaseCoef1 { 0.0 };
-    RelaxedAtomic<double> rmsReleaseCoef2 { 0.0 };
-    RelaxedAtomic<double> levelMs { 8.0 };             // averaging time of the RMS path's level
-    RelaxedAtomic<double> levelCoef { 0.0 };
+    double peakAttackCoef = 0.0;
+    double rmsAttackCoef1 = 0.0;
+    double peakReleaseCoef = 0.0;
+    double rmsAttackCoef2 = 0.0;
+    double rmsReleaseCoef1 = 0.0;
+    double rmsReleaseCoef2 = 0.0;
+    double levelMs = 8.0;            // averaging time of the RMS path's level
+    double levelCoef = 0.0;
     double previousGain = 1.0;       // fed back into the sensing
     double averageLevel2Db = -60.0;  // twice the averaged level in dB
-    RelaxedAtomic<double> attackMs { 20.0 };
-    RelaxedAtomic<double> releasePeakMs { 20.0 };
-    RelaxedAtomic<double> releaseRmsMs { 40.0 };
-    RelaxedAtomic<double> lowerKneeDb { 0.0 };         // threshold minus knee half width
-    RelaxedAtomic<double> peakSlopeMinusOne { -1.0 };
-    RelaxedAtomic<double> rmsSlopeMinusOne { 0.0 };
-    RelaxedAtomic<double> kneeDb { 0.0 };              // knee half width
-    RelaxedAtomic<double> detectorRate { 44100.0 };
+    double attackMs = 20.0;
+    double releasePeakMs = 20.0;
+    double releaseRmsMs = 40.0;
+    double lowerKneeDb = 0.0;        // threshold minus knee half width
+    double peakSlopeMinusOne = -1.0;
+    double rmsSlopeMinusOne = 0.0;
+    double kneeDb = 0.0;             // knee half width
+    double detectorRate = 44100.0;
     double peakEnvDb = 0.0;
     double rmsEnvDb1 = 0.0;          // fast RMS envelope
     double rmsEnvDb2 = 0.0;          // slow RMS envelope
@@ -129,6 +109,7 @@ private:
         double rmsGainDb;
     };
 
+public:
     /** The curve and timing fields as one frame's steps use them, read once per frame:
         the offsets and the knee's reciprocal are formed here, off the feedback loop. */
     struct Curve
@@ -153,6 +134,7 @@ private:
     static constexpr double nepersPerDb = 0.11512925464970228; // ln 10 / 20
     static constexpr double sensingFloor = 1e-07;               // -140 dB
 
+private:
     Envelopes loadEnvelopes() const noexcept
     {
         return { previousGain, averageLevel2Db, peakEnvDb, rmsEnvDb1, rmsEnvDb2, peakGainDb, rmsGainDb };
@@ -169,12 +151,9 @@ private:
         rmsGainDb = s.rmsGainDb;
     }
 
+public:
     Curve loadCurve() const noexcept
     {
-        // Each field is read once: another thread may change it between two reads, and
-        // a knee read as zero for the reciprocal but not for the branch would put an
-        // infinity into the envelopes. Only the knee's middle branch uses the
-        // reciprocal, and that branch never runs with a zero knee.
         const double knee = kneeDb;
         const double lowerKnee = lowerKneeDb;
         const double level = levelCoef;
@@ -197,7 +176,8 @@ private:
     static double pathTarget (double nepers, double base, double scale, double slope, double c,
                               const Curve& curve) noexcept;
     static double follow (double env, double target, double coef) noexcept;
-    template <typename Maths>
+
+private:
     static double step (Envelopes& s, const Curve& curve, double a, double b, double c) noexcept;
 };
 
@@ -223,7 +203,6 @@ private:
     return target + (env - target) * coef;
 }
 
-template <typename Maths>
 [[gnu::always_inline]] inline double GainDetector::step (Envelopes& s, const Curve& curve, double a, double b, double c) noexcept
 {
     // The loop runs previous gain -> log -> targets -> envelopes -> exp -> gain; every
@@ -236,10 +215,10 @@ template <typename Maths>
     const double halfM = std::abs (m * 0.5);
     const double rmsBase = s.averageLevel2Db * curve.levelCoef * 0.5 + curve.rmsOffsetDb;
 
-    double e = Maths::scaleAndAdd (halfM, s.previousGain, halfM);
+    double e = halfM * s.previousGain + halfM;
     if (e < sensingFloor)
         e = sensingFloor;
-    const double nepers = Maths::log (e);
+    const double nepers = std::log (e);
 
     // The stored average keeps its well-conditioned form; the RMS target reads the same
     // average as the affine rmsBase + nepers x levelPerNeper, equal up to rounding.
@@ -259,60 +238,7 @@ template <typename Maths>
     s.rmsGainDb = std::min (s.rmsEnvDb1, s.rmsEnvDb2);
     s.peakGainDb = s.peakEnvDb;
 
-    const double gain = Maths::expOfProduct (std::min (s.peakGainDb, s.rmsGainDb), nepersPerDb);
+    const double gain = std::exp (std::min (s.peakGainDb, s.rmsGainDb) * nepersPerDb);
     s.previousGain = gain;
-    return gain;
-}
-
-template <typename Maths, typename Work>
-inline double GainDetector::detectEco (double k1, double k2, double n, Work&& alongside) noexcept
-{
-    double u0a = 2.0 * k1;
-    double u0b = 2.0 * k2;
-    double u1a = 0.0;
-    double u1b = 0.0;
-    keyUp2.interpolateByTwo (u0a, u0b, u1a, u1b);
-
-    const Curve curve = loadCurve();
-    Envelopes s = loadEnvelopes();
-    const double g0 = step<Maths> (s, curve, u0a, u0b, n);
-
-    // The frame's gain needs only g0: the decimator and the caller's work run while the
-    // second evaluation waits on the loop. Both lanes carry the gain: sum one.
-    const double gain = gainDown2.processFullMono (g0);
-    alongside();
-
-    const double g1 = step<Maths> (s, curve, u1a, u1b, n);
-    storeEnvelopes (s);
-    gainDown2.push (g1, g1);
-    return gain;
-}
-
-template <typename Maths, typename Work>
-inline double GainDetector::detectPrecise (double k1, double k2, double n, Work&& alongside) noexcept
-{
-    double ua[4] = { 4.0 * k1, 0.0, 0.0, 0.0 };
-    double ub[4] = { 4.0 * k2, 0.0, 0.0, 0.0 };
-    keyUp4.interpolateByFour (ua, ub);
-
-    const Curve curve = loadCurve();
-    Envelopes s = loadEnvelopes();
-    double g[4];
-    g[0] = step<Maths> (s, curve, ua[0], ub[0], n);
-
-    // The decimator fills the wait after the first evaluation, the caller's work the one
-    // after the second.
-    const double gain = gainDown4.processFullMono (g[0]);
-    g[1] = step<Maths> (s, curve, ua[1], ub[1], n);
-    alongside();
-
-    for (int p = 2; p < 4; ++p)
-        g[p] = step<Maths> (s, curve, ua[p], ub[p], n);
-
-    storeEnvelopes (s);
-
-    for (int p = 1; p < 4; ++p)
-        gainDown4.push (g[p], g[p]);
-
     return gain;
 }

@@ -8,8 +8,11 @@ constexpr double twoPi = 6.283185307179586;
 // is trimmed of more low end than the sum.
 constexpr double sideFactor = 1.3;
 
-void firstOrderHighPass (double omega, double rate, RelaxedAtomic<double>& b0, RelaxedAtomic<double>& b1,
-                         RelaxedAtomic<double>& a1) noexcept
+// "Off" is a fixed 20 Hz high-pass (26 Hz for the side).
+constexpr double offHz = 20.0;
+
+void firstOrderHighPass (double omega, double rate, double& b0, double& b1,
+                         double& a1) noexcept
 {
     const double k = 2.0 * rate;
     const double norm = 1.0 / (k + omega);
@@ -38,9 +41,11 @@ int KeyFilterStage::slopeFromNormalized (float value) noexcept
 {
     const double wide = static_cast<double> (value);
 
-    if (wide < 0.10000000149011612)
+    // The first two thresholds compare in double against the float tenths, the third in
+    // single precision; the editor's steps 0, 0.1, 0.2 and 0.3 land on slopes 0 to 3.
+    if (wide < static_cast<double> (0.1f))
         return 0;
-    if (wide < 0.20000000298023224)
+    if (wide < static_cast<double> (0.2f))
         return 1;
     if (value < 0.3f)
         return 2;
@@ -54,7 +59,7 @@ void KeyFilterStage::applyLayout (Bank& stages, int slope, double hz, double rat
         case 0:
             // "Off" still keeps DC and rumble out of the detector.
             for (auto& stage : stages)
-                stage.setCutoffs (125.66370614359172, 163.36281798666926, rate);
+                stage.setCutoffs (twoPi * offHz, twoPi * offHz * sideFactor, rate);
             break;
 
         case 1:

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "RelaxedAtomic.h"
-
 #include <array>
 #include <cstddef>
 
@@ -14,7 +12,7 @@ public:
     using Bank = std::array<KeyFilterStage, stageCount>;
 
     /** Filters (mid, side) in place. */
-    void process (double& mid, double& side) noexcept
+    [[gnu::always_inline]] void process (double& mid, double& side) noexcept
     {
         const double ym = midB0 * mid + midB1 * midX1 + midA1 * midY1;
         midX1 = mid;
@@ -44,7 +42,7 @@ public:
     static void applyLayout (Bank& stages, int slope, double hz, double rate) noexcept;
 
     /** One key filter step on (mid, side) through the stages the slope uses. */
-    static void filter (Bank& stages, int slope, double& mid, double& side) noexcept
+    [[gnu::always_inline]] static void filter (Bank& stages, int slope, double& mid, double& side) noexcept
     {
         if (slope == 1)
         {
@@ -73,10 +71,10 @@ public:
     double midY1 = 0.0;
     double sideX1 = 0.0;
     double sideY1 = 0.0;
-    RelaxedAtomic<double> midB0 { 0.0 };
-    RelaxedAtomic<double> midB1 { 0.0 };
-    RelaxedAtomic<double> midA1 { 0.0 };
-    RelaxedAtomic<double> sideB0 { 0.0 };
-    RelaxedAtomic<double> sideB1 { 0.0 };
-    RelaxedAtomic<double> sideA1 { 0.0 };
+    double midB0 = 0.0;
+    double midB1 = 0.0;
+    double midA1 = 0.0;
+    double sideB0 = 0.0;
+    double sideB1 = 0.0;
+    double sideA1 = 0.0;
 };

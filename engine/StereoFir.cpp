@@ -1,7 +1,6 @@
 #include "StereoFir.h"
 
 #include <emmintrin.h>
-#include <immintrin.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -29,20 +28,6 @@ bool mirroredAboutCentre (int taps, const double* coefs) noexcept
 
     for (int k = 1; k < taps; ++k)
         if (coefs[k] != coefs[taps - k])
-            return false;
-
-    return true;
-}
-
-/** Every even tap but the centre is zero (N a multiple of 4): the half-band sum reads
-    only the odd taps, at a stride of two frames. */
-bool isHalfBand (int taps, const double* coefs) noexcept
-{
-    if (taps % 4 != 0)
-        return false;
-
-    for (int k = 0; k < taps; k += 2)
-        if (k != taps / 2 && coefs[k] != 0.0)
             return false;
 
     return true;
@@ -129,126 +114,6 @@ inline void writeLanes (__m128d sum, double& a, double& b) noexcept
     _mm_storeh_pd (&b, sum);
 }
 
-/** Both lanes of sum c[k] * x[k], k < count, two frames per 256-bit step; eight
-    partial sums (k mod 8) combined pairwise. */
-__attribute__ ((target ("avx"))) __m128d laneDotAvx (const double* coefs, const double* frames, int count) noexcept
-{
-    __m256d s0 = _mm256_setzero_pd();
-    __m256d s1 = _mm256_setzero_pd();
-    __m256d s2 = _mm256_setzero_pd();
-    __m256d s3 = _mm256_setzero_pd();
-    int k = 0;
-
-    for (; k + 8 <= count; k += 8)
-    {
-        s0 = _mm256_add_pd (s0, _mm256_mul_pd (_mm256_load_pd (coefs + 2 * k), _mm256_loadu_pd (frames + 2 * k)));
-        s1 = _mm256_add_pd (s1, _mm256_mul_pd (_mm256_load_pd (coefs + 2 * k + 4), _mm256_loadu_pd (frames + 2 * k + 4)));
-        s2 = _mm256_add_pd (s2, _mm256_mul_pd (_mm256_load_pd (coefs + 2 * k + 8), _mm256_loadu_pd (frames + 2 * k + 8)));
-        s3 = _mm256_add_pd (s3, _mm256_mul_pd (_mm256_load_pd (coefs + 2 * k + 12), _mm256_loadu_pd (frames + 2 * k + 12)));
-    }
-
-    const __m256d s = _mm256_add_pd (_mm256_add_pd (s0, s1), _mm256_add_pd (s2, s3));
-    __m128d sum = _mm_add_pd (_mm256_castpd256_pd128 (s), _mm256_extractf128_pd (s, 1));
-
-    for (; k < count; ++k)
-        sum = _mm_add_pd (sum, _mm_mul_pd (_mm_load_pd (coefs + 2 * k), _mm_load_pd (frames + 2 * k)));
-
-    return sum;
-}
-
-/** Frames p[0] and p[2] in one register. */
-__attribute__ ((target ("avx"))) inline __m256d framePair (const double* p) noexcept
-{
-    return _mm256_insertf128_pd (_mm256_castpd128_pd256 (_mm_load_pd (p)), _mm_load_pd (p + 4), 1);
-}
-
-/** Both lanes of sum packed[i] * x[first + 2 i], i < count: every other frame, with the
-    coefficients packed contiguously. Two taps per 256-bit step; the odd block of the
-    packed taps need not be 32-byte aligned. */
-__attribute__ ((target ("avx"))) __m128d laneDotStrideTwoAvx (const double* packed, const double* frames, int first, int count) noexcept
-{
-    const double* x = frames + 2 * first;
-    __m256d s0 = _mm256_setzero_pd();
-    __m256d s1 = _mm256_setzero_pd();
-    __m256d s2 = _mm256_setzero_pd();
-    __m256d s3 = _mm256_setzero_pd();
-    int i = 0;
-
-    for (; i + 8 <= count; i += 8)
-    {
-        s0 = _mm256_add_pd (s0, _mm256_mul_pd (_mm256_loadu_pd (packed + 2 * i), framePair (x + 4 * i)));
-        s1 = _mm256_add_pd (s1, _mm256_mul_pd (_mm256_loadu_pd (packed + 2 * i + 4), framePair (x + 4 * i + 8)));
-        s2 = _mm256_add_pd (s2, _mm256_mul_pd (_mm256_loadu_pd (packed + 2 * i + 8), framePair (x + 4 * i + 16)));
-        s3 = _mm256_add_pd (s3, _mm256_mul_pd (_mm256_loadu_pd (packed + 2 * i + 12), framePair (x + 4 * i + 24)));
-    }
-
-    const __m256d s = _mm256_add_pd (_mm256_add_pd (s0, s1), _mm256_add_pd (s2, s3));
-    __m128d sum = _mm_add_pd (_mm256_castpd256_pd128 (s), _mm256_extractf128_pd (s, 1));
-
-    for (; i < count; ++i)
-        sum = _mm_add_pd (sum, _mm_mul_pd (_mm_load_pd (packed + 2 * i), _mm_load_pd (x + 4 * i)));
-
-    return sum;
-}
-
-/** Frames i and i + 1 of a run going forward by step frames, in one register. */
-template <int step>
-__attribute__ ((target ("avx"))) inline __m256d forwardPair (const double* p) noexcept
-{
-    if constexpr (step == 1)
-        return _mm256_loadu_pd (p);
-    else
-        return _mm256_insertf128_pd (_mm256_castpd128_pd256 (_mm_load_pd (p)), _mm_load_pd (p + 2 * step), 1);
-}
-
-/** The same for a run going backward by step frames. */
-template <int step>
-__attribute__ ((target ("avx"))) inline __m256d backwardPair (const double* p) noexcept
-{
-    if constexpr (step == 1)
-    {
-        const __m256d pair = _mm256_loadu_pd (p - 2);
-        return _mm256_permute2f128_pd (pair, pair, 1);
-    }
-    else
-    {
-        return _mm256_insertf128_pd (_mm256_castpd128_pd256 (_mm_load_pd (p)), _mm_load_pd (p - 2 * step), 1);
-    }
-}
-
-/** foldedDot with two taps per 256-bit step: packed holds the coefficients of the
-    summed taps one after another, once per lane. Eight partial sums. */
-template <int step>
-__attribute__ ((target ("avx"))) __m128d foldedDotAvx (const double* packed, const double* forward, const double* backward, int count) noexcept
-{
-    constexpr int stride = 2 * step;
-    __m256d s0 = _mm256_setzero_pd();
-    __m256d s1 = _mm256_setzero_pd();
-    __m256d s2 = _mm256_setzero_pd();
-    __m256d s3 = _mm256_setzero_pd();
-    int i = 0;
-
-    for (; i + 8 <= count; i += 8)
-    {
-        const double* f = forward + stride * i;
-        const double* b = backward - stride * i;
-        s0 = _mm256_add_pd (s0, _mm256_mul_pd (_mm256_loadu_pd (packed + 2 * i), _mm256_add_pd (forwardPair<step> (f), backwardPair<step> (b))));
-        s1 = _mm256_add_pd (s1, _mm256_mul_pd (_mm256_loadu_pd (packed + 2 * i + 4), _mm256_add_pd (forwardPair<step> (f + 2 * stride), backwardPair<step> (b - 2 * stride))));
-        s2 = _mm256_add_pd (s2, _mm256_mul_pd (_mm256_loadu_pd (packed + 2 * i + 8), _mm256_add_pd (forwardPair<step> (f + 4 * stride), backwardPair<step> (b - 4 * stride))));
-        s3 = _mm256_add_pd (s3, _mm256_mul_pd (_mm256_loadu_pd (packed + 2 * i + 12), _mm256_add_pd (forwardPair<step> (f + 6 * stride), backwardPair<step> (b - 6 * stride))));
-    }
-
-    const __m256d s = _mm256_add_pd (_mm256_add_pd (s0, s1), _mm256_add_pd (s2, s3));
-    __m128d sum = _mm_add_pd (_mm256_castpd256_pd128 (s), _mm256_extractf128_pd (s, 1));
-
-    for (; i < count; ++i)
-    {
-        const __m128d frames = _mm_add_pd (_mm_load_pd (forward + stride * i), _mm_load_pd (backward - stride * i));
-        sum = _mm_add_pd (sum, _mm_mul_pd (_mm_loadu_pd (packed + 2 * i), frames));
-    }
-
-    return sum;
-}
 /** The factor phase sums of a zero-stuffed interpolator at once: phase p is
     sum c[p + factor j] x[factor j] over the real frames, x pointing at the newest real
     frame. Both lanes of phase p go to sums[p]. Two partial sums per phase (j even, odd). */
@@ -286,51 +151,6 @@ inline void phaseDots (const double* coefs, const double* x, int realFrames, __m
         sums[p] = _mm_add_pd (even[p], odd[p]);
 }
 
-/** phaseDots with each real frame broadcast to both halves of a 256-bit register, two
-    phases per multiply: the coefficients c[factor j], c[factor j + 1], ... lie
-    consecutively in the per-lane table. */
-template <int factor>
-__attribute__ ((target ("avx"))) void phaseDotsAvx (const double* coefs, const double* x, int realFrames, __m128d (&sums)[factor]) noexcept
-{
-    constexpr int halves = factor / 2;
-    __m256d even[halves];
-    __m256d odd[halves];
-
-    for (int h = 0; h < halves; ++h)
-    {
-        even[h] = _mm256_setzero_pd();
-        odd[h] = _mm256_setzero_pd();
-    }
-
-    int j = 0;
-
-    for (; j + 2 <= realFrames; j += 2)
-    {
-        const __m256d x0 = _mm256_broadcast_pd (reinterpret_cast<const __m128d*> (x + 2 * factor * j));
-        const __m256d x1 = _mm256_broadcast_pd (reinterpret_cast<const __m128d*> (x + 2 * factor * (j + 1)));
-
-        for (int h = 0; h < halves; ++h)
-        {
-            even[h] = _mm256_add_pd (even[h], _mm256_mul_pd (_mm256_loadu_pd (coefs + 2 * (factor * j + 2 * h)), x0));
-            odd[h] = _mm256_add_pd (odd[h], _mm256_mul_pd (_mm256_loadu_pd (coefs + 2 * (factor * (j + 1) + 2 * h)), x1));
-        }
-    }
-
-    for (; j < realFrames; ++j)
-    {
-        const __m256d x0 = _mm256_broadcast_pd (reinterpret_cast<const __m128d*> (x + 2 * factor * j));
-
-        for (int h = 0; h < halves; ++h)
-            even[h] = _mm256_add_pd (even[h], _mm256_mul_pd (_mm256_loadu_pd (coefs + 2 * (factor * j + 2 * h)), x0));
-    }
-
-    for (int h = 0; h < halves; ++h)
-    {
-        const __m256d sum = _mm256_add_pd (even[h], odd[h]);
-        sums[2 * h] = _mm256_castpd256_pd128 (sum);
-        sums[2 * h + 1] = _mm256_extractf128_pd (sum, 1);
-    }
-}
 /** Lane a of sum c[k] x[k] over every tap, four taps per group: each group's lane a
     values are gathered by unpacking frames (k, k + 2) and (k + 1, k + 3), with the
     coefficients stored in that order. */
@@ -352,37 +172,7 @@ inline double monoDot (const double* coefs, const double* frames, int groups) no
     return _mm_cvtsd_f64 (_mm_add_sd (s, _mm_unpackhi_pd (s, s)));
 }
 
-/** monoDot with one 256-bit unpack per group. */
-__attribute__ ((target ("avx"))) double monoDotAvx (const double* coefs, const double* frames, int groups) noexcept
-{
-    __m256d s0 = _mm256_setzero_pd();
-    __m256d s1 = _mm256_setzero_pd();
-    int g = 0;
-
-    for (; g + 2 <= groups; g += 2)
-    {
-        const double* x = frames + 8 * g;
-        const __m256d v0 = _mm256_unpacklo_pd (_mm256_loadu_pd (x), _mm256_loadu_pd (x + 4));
-        const __m256d v1 = _mm256_unpacklo_pd (_mm256_loadu_pd (x + 8), _mm256_loadu_pd (x + 12));
-        s0 = _mm256_add_pd (s0, _mm256_mul_pd (_mm256_load_pd (coefs + 4 * g), v0));
-        s1 = _mm256_add_pd (s1, _mm256_mul_pd (_mm256_load_pd (coefs + 4 * g + 4), v1));
-    }
-
-    for (; g < groups; ++g)
-    {
-        const double* x = frames + 8 * g;
-        const __m256d v = _mm256_unpacklo_pd (_mm256_loadu_pd (x), _mm256_loadu_pd (x + 4));
-        s0 = _mm256_add_pd (s0, _mm256_mul_pd (_mm256_load_pd (coefs + 4 * g), v));
-    }
-
-    const __m256d s = _mm256_add_pd (s0, s1);
-    const __m128d half = _mm_add_pd (_mm256_castpd256_pd128 (s), _mm256_extractf128_pd (s, 1));
-    return _mm_cvtsd_f64 (_mm_add_sd (half, _mm_unpackhi_pd (half, half)));
-}
 } // namespace
-
-// Wider instructions only behind a run-time check: the plug-in must run on any x86-64.
-bool StereoFir::avxKernels = __builtin_cpu_supports ("avx");
 
 StereoFir::StereoFir (int taps, const double* coefs, double fill)
     : tapCount (taps),
@@ -392,13 +182,9 @@ StereoFir::StereoFir (int taps, const double* coefs, double fill)
       laneCoefs (allocateAligned (2 * static_cast<std::size_t> (taps))),
       history (allocateAligned (4 * static_cast<std::size_t> (taps))),
       writeIndex (0),
-      strideTwoCoefs (allocateAligned (2 * static_cast<std::size_t> (taps))),
       monoCoefs (allocateAligned (static_cast<std::size_t> (taps))),
       symmetric (mirroredAboutCentre (taps, coefs))
 {
-    if (symmetric && isHalfBand (taps, coefs))
-        parityRuns = allocateAligned (4 * static_cast<std::size_t> (taps));
-
     constexpr int groupOrder[4] = { 0, 2, 1, 3 };
 
     for (int k = 0; k + 4 <= tapCount; k += 4)
@@ -409,11 +195,6 @@ StereoFir::StereoFir (int taps, const double* coefs, double fill)
     {
         laneCoefs[static_cast<std::size_t> (2 * k)] = coefs[k];
         laneCoefs[static_cast<std::size_t> (2 * k + 1)] = coefs[k];
-
-        // Even taps first, then odd ones.
-        const int slot = k % 2 == 0 ? k / 2 : (tapCount + 1) / 2 + k / 2;
-        strideTwoCoefs[static_cast<std::size_t> (2 * slot)] = coefs[k];
-        strideTwoCoefs[static_cast<std::size_t> (2 * slot + 1)] = coefs[k];
     }
 
     reset();
@@ -431,18 +212,6 @@ __m128d StereoFir::tapSum (int residue) const noexcept
     if (! symmetric || (n - 2 * residue) % step != 0)
     {
         const int count = (n - residue + step - 1) / step;
-
-        if constexpr (step <= 2)
-        {
-            if (avxKernels)
-            {
-                if constexpr (step == 1)
-                    return laneDotAvx (laneCoefs.get(), frames, count);
-                else
-                    return laneDotStrideTwoAvx (strideTwoCoefs.get() + (residue == 0 ? 0 : 2 * ((n + 1) / 2)), frames, residue, count);
-            }
-        }
-
         return laneDot<step> (laneCoefs.get(), frames, residue, count);
     }
 
@@ -451,19 +220,7 @@ __m128d StereoFir::tapSum (int residue) const noexcept
     const int count = first <= (n - 1) / 2 ? ((n - 1) / 2 - first) / step + 1 : 0;
     const double* forward = frames + 2 * first;
     const double* backward = frames + 2 * (n - first);
-    __m128d sum;
-
-    if constexpr (step <= 2)
-    {
-        const double* packed = step == 1 ? laneCoefs.get() + 2 * first
-                                         : strideTwoCoefs.get() + 2 * (residue == 0 ? first / 2 : (n + 1) / 2 + first / 2);
-        sum = avxKernels ? foldedDotAvx<step> (packed, forward, backward, count)
-                         : foldedDot<step> (laneCoefs.get() + 2 * first, forward, backward, count);
-    }
-    else
-    {
-        sum = foldedDot<step> (laneCoefs.get() + 2 * first, forward, backward, count);
-    }
+    __m128d sum = foldedDot<step> (laneCoefs.get() + 2 * first, forward, backward, count);
 
     if (n % 2 == 0 && centreIndex % step == residue)
         sum = _mm_add_pd (sum, _mm_mul_pd (_mm_loadu_pd (centreCoef), _mm_load_pd (frames + 2 * centreIndex)));
@@ -489,8 +246,7 @@ double StereoFir::processFullMono (double x) noexcept
 
     store (x, x);
     const double* frames = history.get() + 2 * writeIndex;
-    const double sum = avxKernels ? monoDotAvx (monoCoefs.get(), frames, tapCount / 4)
-                                  : monoDot (monoCoefs.get(), frames, tapCount / 4);
+    const double sum = monoDot (monoCoefs.get(), frames, tapCount / 4);
     advance();
     return sum;
 }
@@ -552,10 +308,7 @@ template <int factor>
     const double* x = history.get() + 2 * (writeIndex + factor);
     __m128d sums[factor];
 
-    if (avxKernels)
-        phaseDotsAvx<factor> (laneCoefs.get(), x, tapCount / factor, sums);
-    else
-        phaseDots<factor> (laneCoefs.get(), x, tapCount / factor, sums);
+    phaseDots<factor> (laneCoefs.get(), x, tapCount / factor, sums);
 
     for (int p = 0; p < factor; ++p)
         writeLanes (sums[p], a[p], b[p]);
@@ -587,23 +340,7 @@ void StereoFir::processHalfBand (double& a, double& b) noexcept
     if (symmetric)
     {
         // The odd taps pair up as k and N - k for k = 1, 3, ..., N / 2 - 1 (N a multiple of 4).
-        const int pairs = tapCount / 4;
-        const double* oddCoefs = strideTwoCoefs.get() + tapCount;
-
-        if (avxKernels && parityRuns != nullptr)
-        {
-            // Taps 1, 3, ..., N - 1 read one parity's run, in that order: a sum over
-            // consecutive frames.
-            const double* run = parityRun (writeIndex + 1);
-            odd = foldedDotAvx<1> (oddCoefs, run, run + 2 * (tapCount / 2 - 1), pairs);
-        }
-        else
-        {
-            const double* forward = frames + 2;
-            const double* backward = frames + 2 * (tapCount - 1);
-            odd = avxKernels ? foldedDotAvx<2> (oddCoefs, forward, backward, pairs)
-                             : foldedDot<2> (laneCoefs.get() + 2, forward, backward, pairs);
-        }
+        odd = foldedDot<2> (laneCoefs.get() + 2, frames + 2, frames + 2 * (tapCount - 1), tapCount / 4);
     }
     else
     {
@@ -618,7 +355,4 @@ void StereoFir::reset() noexcept
 {
     writeIndex = 0;
     std::fill (history.get(), history.get() + 4 * tapCount, fillValue);
-
-    if (parityRuns != nullptr)
-        std::fill (parityRuns.get(), parityRuns.get() + 4 * tapCount, fillValue);
 }

@@ -81,10 +81,6 @@ public:
     /** Empties the history to fillValue; coefficients are kept. */
     void reset() noexcept;
 
-    /** Whether the sums use the AVX kernels: true when the processor has AVX. Tests
-        clear it to check the SSE2 kernels; nothing else writes it. */
-    static bool avxKernels;
-
     int tapCount;
     int centreIndex;
     double centreCoef[2];
@@ -94,10 +90,6 @@ public:
     int writeIndex;
 
 private:
-    // The even and then the odd coefficients, each once per lane: the stride-2 sums read
-    // two taps per 32-byte load on processors with AVX.
-    AlignedBuffer strideTwoCoefs;
-
     // Every coefficient once, in groups of four taps ordered k, k + 2, k + 1, k + 3: the
     // order in which one unpack of two frame pairs gathers lane a (N a multiple of 4).
     AlignedBuffer monoCoefs;
@@ -113,11 +105,6 @@ private:
     template <int factor>
     void interpolate (double* a, double* b) noexcept;
 
-    // For half-band tables only: the frames again, split by the parity of their slot,
-    // each parity's run doubled like the history (N is even, so a slot and its copy
-    // share a parity). The odd taps' frames then lie side by side, two to a 32-byte load.
-    AlignedBuffer parityRuns;
-
     void store (double a, double b) noexcept
     {
         // One 16-byte store per copy: the sums read the frame back with 16-byte loads at
@@ -126,19 +113,6 @@ private:
         double* h = history.get();
         _mm_store_pd (h + 2 * writeIndex, frame);
         _mm_store_pd (h + 2 * (writeIndex + tapCount), frame);
-
-        if (parityRuns != nullptr)
-        {
-            double* run = parityRun (writeIndex);
-            _mm_store_pd (run, frame);
-            _mm_store_pd (run + tapCount, frame);
-        }
-    }
-
-    /** Where the frame in history slot s sits in its parity's run. */
-    double* parityRun (int slot) const noexcept
-    {
-        return parityRuns.get() + 2 * ((slot & 1) * tapCount + (slot >> 1));
     }
 
     void advance() noexcept

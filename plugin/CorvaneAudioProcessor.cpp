@@ -142,32 +142,12 @@ void CorvaneAudioProcessor::render (juce::AudioBuffer<float>& buffer) noexcept
 
     currentGain = 1.0;
 
-    if (numInputs == 2 && buffer.getNumChannels() >= 2)
+    if (numInputs == 2 && buffer.getNumChannels() >= 2 && numSamples > 0)
     {
-        auto* left = buffer.getWritePointer (0);
-        auto* right = buffer.getWritePointer (1);
-        const bool oversampled = CompressorEngine::usesOversampling (getSampleRate());
-        double gain = 1.0;
-        double peakDb = peakGainDb;
-        double rmsDb = rmsGainDb;
-
-        for (int i = 0; i < numSamples; ++i)
-        {
-            double l = left[i];
-            double r = right[i];
-
-            if (oversampled)
-                engine->processOversampled (l, r, gain, peakDb, rmsDb);
-            else
-                engine->processPlain (l, r, gain, peakDb, rmsDb);
-
-            left[i] = static_cast<float> (l);
-            right[i] = static_cast<float> (r);
-
-            currentGain = gain;
-            peakGainDb = peakDb;
-            rmsGainDb = rmsDb;
-        }
+        const auto readings = engine->process (buffer.getWritePointer (0), buffer.getWritePointer (1), numSamples);
+        currentGain = readings.gain;
+        peakGainDb = readings.peakDb;
+        rmsGainDb = readings.rmsDb;
     }
 
     for (int channel = numInputs; channel < getTotalNumOutputChannels() && channel < buffer.getNumChannels(); ++channel)

@@ -138,62 +138,46 @@ TEST (StereoFir, EvaluationsMatchANaiveShiftRegister)
     expectNaiveAgreement();
 }
 
-TEST (StereoFir, PlainKernelsMatchANaiveShiftRegisterToo)
-{
-    const bool wide = StereoFir::avxKernels;
-    StereoFir::avxKernels = false;
-    expectNaiveAgreement();
-    StereoFir::avxKernels = wide;
-}
-
 TEST (StereoFir, WholeInterpolationStepsMatchThePhaseByPhaseEvaluations)
 {
-    const bool wide = StereoFir::avxKernels;
     std::mt19937 rng (11);
     std::uniform_real_distribution<double> signal (-1.0, 1.0);
 
-    for (const bool avx : { false, wide })
+    for (const int n : { 28, 30, 31, 32, 64 })
     {
-        StereoFir::avxKernels = avx;
+        SCOPED_TRACE (testing::Message() << n << " taps");
+        const auto coefs = randomCoefs (n, rng);
+        StereoFir byTwo (n, coefs.data(), 0.5);
+        StereoFir byFour (n, coefs.data(), 0.5);
+        NaiveFir naiveTwo (coefs, 0.5);
+        NaiveFir naiveFour (coefs, 0.5);
 
-        for (const int n : { 28, 30, 31, 32, 64 })
+        for (int step = 0; step < 300; ++step)
         {
-            SCOPED_TRACE (testing::Message() << n << " taps, AVX " << avx);
-            const auto coefs = randomCoefs (n, rng);
-            StereoFir byTwo (n, coefs.data(), 0.5);
-            StereoFir byFour (n, coefs.data(), 0.5);
-            NaiveFir naiveTwo (coefs, 0.5);
-            NaiveFir naiveFour (coefs, 0.5);
+            const double x = signal (rng);
+            const double y = signal (rng);
 
-            for (int step = 0; step < 300; ++step)
+            double a = x, b = y, a1 = 7.0, b1 = 7.0;
+            byTwo.interpolateByTwo (a, b, a1, b1);
+            const auto even = naiveTwo.process (x, y, [] (int k) { return k % 2 == 0; });
+            const auto odd = naiveTwo.process (0.0, 0.0, [] (int k) { return k % 2 == 1; });
+            ASSERT_NEAR (a, even.first, 1e-12) << "step " << step;
+            ASSERT_NEAR (b, even.second, 1e-12) << "step " << step;
+            ASSERT_NEAR (a1, odd.first, 1e-12) << "step " << step;
+            ASSERT_NEAR (b1, odd.second, 1e-12) << "step " << step;
+
+            double fa[4] = { x, 7.0, 7.0, 7.0 };
+            double fb[4] = { y, 7.0, 7.0, 7.0 };
+            byFour.interpolateByFour (fa, fb);
+
+            for (int p = 0; p < 4; ++p)
             {
-                const double x = signal (rng);
-                const double y = signal (rng);
-
-                double a = x, b = y, a1 = 7.0, b1 = 7.0;
-                byTwo.interpolateByTwo (a, b, a1, b1);
-                const auto even = naiveTwo.process (x, y, [] (int k) { return k % 2 == 0; });
-                const auto odd = naiveTwo.process (0.0, 0.0, [] (int k) { return k % 2 == 1; });
-                ASSERT_NEAR (a, even.first, 1e-12) << "step " << step;
-                ASSERT_NEAR (b, even.second, 1e-12) << "step " << step;
-                ASSERT_NEAR (a1, odd.first, 1e-12) << "step " << step;
-                ASSERT_NEAR (b1, odd.second, 1e-12) << "step " << step;
-
-                double fa[4] = { x, 7.0, 7.0, 7.0 };
-                double fb[4] = { y, 7.0, 7.0, 7.0 };
-                byFour.interpolateByFour (fa, fb);
-
-                for (int p = 0; p < 4; ++p)
-                {
-                    const auto phase = naiveFour.process (p == 0 ? x : 0.0, p == 0 ? y : 0.0, [=] (int k) { return k % 4 == p; });
-                    ASSERT_NEAR (fa[p], phase.first, 1e-12) << "step " << step << " phase " << p;
-                    ASSERT_NEAR (fb[p], phase.second, 1e-12) << "step " << step << " phase " << p;
-                }
+                const auto phase = naiveFour.process (p == 0 ? x : 0.0, p == 0 ? y : 0.0, [=] (int k) { return k % 4 == p; });
+                ASSERT_NEAR (fa[p], phase.first, 1e-12) << "step " << step << " phase " << p;
+                ASSERT_NEAR (fb[p], phase.second, 1e-12) << "step " << step << " phase " << p;
             }
         }
     }
-
-    StereoFir::avxKernels = wide;
 }
 
 TEST (StereoFir, ImpulseThroughFullEvaluationReproducesTheTaps)
