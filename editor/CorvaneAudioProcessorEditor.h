@@ -28,6 +28,9 @@ public:
 
     void paint (juce::Graphics& g) override;
 
+    /** A host's content scale. One of 0 or below, above 4 or not a number counts as 1. */
+    void setScaleFactor (float newScale) override;
+
     void sliderValueChanged (juce::Slider* slider) override;
     void buttonClicked (juce::Button* button) override;
     void comboBoxChanged (juce::ComboBox* box) override;
