@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <limits>
 
 namespace Vst2
 {
@@ -284,4 +285,38 @@ TEST (Standalone, StartsAndKeepsRunningWithoutAnAudioDevice)
     if (! ended)
         app.kill();
     EXPECT_FALSE (ended) << "exit code " << app.getExitCode();
+}
+
+TEST (Vst3ContentScale, TheEditorFollowsTheHostsScaleAndTakesNonsenseAsOne)
+{
+    juce::ScopedJuceInitialiser_GUI gui;
+    juce::VST3PluginFormat format;
+    const auto vst3 = load (format, vst3BundlePath());
+    ASSERT_NE (vst3, nullptr);
+
+    // The host's window takes the size the plug-in's view asks for, in the host's pixels.
+    std::unique_ptr<juce::AudioProcessorEditor> window (vst3->createEditor());
+    ASSERT_NE (window, nullptr);
+    window->addToDesktop (0);
+    window->setVisible (true);
+
+    const struct
+    {
+        float scale;
+        int width, height;
+    } cases[] { { 1.0f, 717, 257 }, { 2.0f, 1434, 514 }, { 0.0f, 717, 257 }, { 1.5f, 1076, 386 },
+                { std::numeric_limits<float>::quiet_NaN(), 717, 257 }, { -1.0f, 717, 257 }, { 5.0f, 717, 257 } };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.scale);
+        window->setScaleFactor (c.scale);
+        for (int wait = 0; wait < 50 && std::abs (window->getWidth() - c.width) > 1; ++wait)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+
+        EXPECT_NEAR (window->getWidth(), c.width, 1);
+        EXPECT_NEAR (window->getHeight(), c.height, 1);
+    }
+
+    window.reset();
 }
