@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace Vst2
 {
 #include <pluginterfaces/vst2.x/aeffectx.h>
@@ -9,6 +11,14 @@ namespace Vst2
 
 namespace
 {
+    /** The built library, or another copy of it named by VELMORA_VST_LIBRARY (the
+        package check runs these tests on the library unpacked from the package). */
+    juce::String vstLibrary()
+    {
+        const auto* other = std::getenv ("VELMORA_VST_LIBRARY");
+        return other != nullptr ? juce::String (other) : juce::String (VELMORA_VST_PATH);
+    }
+
     /** The raw VST 2 effect record behind a hosted instance. */
     struct EffectRecord : juce::ExtensionsVisitor
     {
@@ -31,7 +41,7 @@ namespace
         HostedPlugin()
         {
             juce::OwnedArray<juce::PluginDescription> found;
-            format.findAllTypesForFile (found, VELMORA_VST_PATH);
+            format.findAllTypesForFile (found, vstLibrary());
             if (found.isEmpty())
                 return;
 
@@ -73,7 +83,7 @@ namespace
     {
         HostedPlugin plugin;
 
-        void SetUp() override { ASSERT_NE (plugin.instance, nullptr) << "could not load " << VELMORA_VST_PATH; }
+        void SetUp() override { ASSERT_NE (plugin.instance, nullptr) << "could not load " << vstLibrary(); }
     };
 
     constexpr int fourCharacters (const char* c)
