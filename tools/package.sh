@@ -22,8 +22,7 @@ if [ -z "$build" ]; then
     build=build
     tools/setup.sh
     cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release
-    cmake --build "$build" -j2 --target Velmora_VST Velmora_VST3 Velmora_LV2 Velmora_Standalone velmora_render \
-        velmora_documents
+    cmake --build "$build" -j2 --target velmora_installable
 elif [ ! -f "$build/CPackConfig.cmake" ]; then
     fail "no build folder at $build (build it first, or leave out --build)"
 fi

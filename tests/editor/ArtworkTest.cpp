@@ -1,9 +1,9 @@
 #include "Artwork.h"
 #include "BetterSlider.h"
 #include "EditorLayout.h"
+#include "EdgeSteepness.h"
 #include "EditorTestSupport.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <limits>
 
@@ -48,34 +48,6 @@ int differingPixels (const juce::Image& a, const juce::Image& b)
         for (int x = 0; x < a.getWidth(); ++x)
             count += a.getPixelAt (x, y) != b.getPixelAt (x, y) ? 1 : 0;
     return count;
-}
-
-double luma (juce::Colour c)
-{
-    return 0.299 * c.getRed() + 0.587 * c.getGreen() + 0.114 * c.getBlue();
-}
-
-/** How sharp the edges in an area are: the mean of the steepest 2 % of the luma steps
-    between horizontal and vertical neighbours, in 0..255 per device pixel. */
-double edgeSteepness (const juce::Image& image, juce::Rectangle<int> area)
-{
-    std::vector<double> steps;
-    for (int y = area.getY(); y < area.getBottom() - 1; ++y)
-    {
-        for (int x = area.getX(); x < area.getRight() - 1; ++x)
-        {
-            const auto here = luma (image.getPixelAt (x, y));
-            steps.push_back (std::abs (luma (image.getPixelAt (x + 1, y)) - here));
-            steps.push_back (std::abs (luma (image.getPixelAt (x, y + 1)) - here));
-        }
-    }
-
-    const auto steepest = std::max<size_t> (1, steps.size() / 50);
-    std::partial_sort (steps.begin(), steps.begin() + (long) steepest, steps.end(), std::greater<>());
-    double sum = 0.0;
-    for (size_t i = 0; i < steepest; ++i)
-        sum += steps[i];
-    return sum / (double) steepest;
 }
 
 /** The density tests, run at scale 1 (the 1x pictures) and 2 (the 2x ones). */
@@ -258,7 +230,7 @@ TEST_F (EditorScaleTest, AtTwiceTheScaleEdgesAreSharperThanThe1xEditorStretched)
     for (const auto& site : sites)
     {
         SCOPED_TRACE (site.name);
-        const auto ratio = edgeSteepness (sharp, site.area * 2) / edgeSteepness (stretched, site.area * 2);
+        const auto ratio = edges::steepness (sharp, site.area * 2) / edges::steepness (stretched, site.area * 2);
         std::printf ("edge steepness at 2x over the stretched 1x editor, %s: %.2f\n", site.name, ratio);
         EXPECT_GT (ratio, 1.4);
     }
