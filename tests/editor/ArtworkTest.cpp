@@ -55,6 +55,14 @@ struct PictureSiteTest : ComponentTest, testing::WithParamInterface<int>
 {
     int density() const { return GetParam(); }
     float scale() const { return (float) GetParam(); }
+
+    /** How many pixels of the component drawn at the test's scale differ from the part
+        `source` of a picture drawn at `offset`. */
+    int pixelsOffPicture (juce::Component& component, const juce::Image& picture, juce::Rectangle<int> source,
+                          juce::Point<int> offset = {}) const
+    {
+        return differingPixels (renderAt (component, scale()), expected (picture, density(), source, scale(), offset));
+    }
 };
 
 struct EditorScaleTest : testing::Test
@@ -74,6 +82,11 @@ struct EditorScaleTest : testing::Test
     CorvaneAudioProcessorEditor editor { processor };
     juce::Component host;
 };
+
+std::string scaleName (const testing::TestParamInfo<int>& test)
+{
+    return "Scale" + std::to_string (test.param);
+}
 
 // Where the editor shows a caption of the panel, a knob and a button, in logical pixels.
 const juce::Rectangle<int> thresholdCaption { 89, 15, 80, 11 };
@@ -127,20 +140,17 @@ TEST_P (PictureSiteTest, KnobsDrawTheirFrameFromTheStripOfTheDensity)
     slider.setVisible (true);
 
     // Frame 50 of 100, one logical pixel left of the centre.
-    const auto strip = Artwork::largeKnobStrip (density());
-    EXPECT_EQ (differingPixels (renderAt (slider, scale()), expected (strip, density(), { 0, 3500, 70, 70 }, scale(), { -1, 0 })), 0);
+    EXPECT_EQ (pixelsOffPicture (slider, Artwork::largeKnobStrip (density()), { 0, 3500, 70, 70 }, { -1, 0 }), 0);
 
     slider.setBounds (0, 0, 50, 50);
-    EXPECT_EQ (differingPixels (renderAt (slider, scale()),
-                                expected (Artwork::smallKnobStrip (density()), density(), { 0, 2500, 50, 50 }, scale(), { -1, 0 })),
-               0);
+    EXPECT_EQ (pixelsOffPicture (slider, Artwork::smallKnobStrip (density()), { 0, 2500, 50, 50 }, { -1, 0 }), 0);
 }
 
 TEST_P (PictureSiteTest, LedsButtonsAndBoxesDrawThePicturesOfTheDensity)
 {
     LEDComponent led ("peakled");
     led.setVisible (true);
-    EXPECT_EQ (differingPixels (renderAt (led, scale()), expected (Artwork::ledBlue (density()), density(), { 0, 23, 23, 23 }, scale())), 0);
+    EXPECT_EQ (pixelsOffPicture (led, Artwork::ledBlue (density()), { 0, 23, 23, 23 }), 0);
 
     juce::ImageButton button ("deltaButton");
     const auto clear = juce::Colours::transparentBlack;
@@ -148,9 +158,9 @@ TEST_P (PictureSiteTest, LedsButtonsAndBoxesDrawThePicturesOfTheDensity)
                       Artwork::deltaOn(), 1.0f, clear, 0.5f);
     button.setVisible (true);
     ASSERT_EQ (button.getBounds(), juce::Rectangle<int> (58, 56));
-    EXPECT_EQ (differingPixels (renderAt (button, scale()), expected (Artwork::deltaOff (density()), density(), { 58, 56 }, scale())), 0);
+    EXPECT_EQ (pixelsOffPicture (button, Artwork::deltaOff (density()), { 58, 56 }), 0);
     button.setToggleState (true, juce::dontSendNotification);
-    EXPECT_EQ (differingPixels (renderAt (button, scale()), expected (Artwork::deltaOn (density()), density(), { 58, 56 }, scale())), 0);
+    EXPECT_EQ (pixelsOffPicture (button, Artwork::deltaOn (density()), { 58, 56 }), 0);
 
     // The boxes carry text; a point left of it shows the picture.
     juce::Label label;
@@ -168,8 +178,7 @@ TEST_P (PictureSiteTest, LedsButtonsAndBoxesDrawThePicturesOfTheDensity)
                Artwork::box55 (density()).getPixelAt (50 * density(), 10 * density()));
 }
 
-INSTANTIATE_TEST_SUITE_P (Densities, PictureSiteTest, testing::Values (1, 2),
-                          [] (const testing::TestParamInfo<int>& info) { return "Scale" + std::to_string (info.param); });
+INSTANTIATE_TEST_SUITE_P (Densities, PictureSiteTest, testing::Values (1, 2), scaleName);
 
 TEST_F (ComponentTest, AFractionalScaleDrawsTheSharpPicturesDownscaled)
 {
