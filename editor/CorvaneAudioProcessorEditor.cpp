@@ -21,6 +21,7 @@ constexpr int valueControlOrder[12] { thresholdIndex, peakCrestIndex, ratioIndex
 constexpr int textBoxWidth = 50;
 constexpr int textBoxHeight = 16;
 constexpr float dimmedAlpha = 0.3f;
+constexpr float maximumScale = 4.0f;
 
 const auto& slopeChoices = parameterTable[keyHpSlopeIndex];
 
@@ -189,9 +190,16 @@ void CorvaneAudioProcessorEditor::setUpDisplays()
 
 void CorvaneAudioProcessorEditor::paint (juce::Graphics& g)
 {
-    const auto w = EditorLayout::width;
-    const auto h = EditorLayout::height;
-    g.drawImage (Artwork::panelBackground(), 0, 0, w, h, 0, 0, w, h);
+    const auto density = Artwork::densityFor (g);
+    const juce::Rectangle<int> panel { EditorLayout::width, EditorLayout::height };
+    Artwork::drawPart (g, Artwork::panelBackground (density), density, panel, panel);
+}
+
+void CorvaneAudioProcessorEditor::setScaleFactor (float newScale)
+{
+    // The comparisons are false for NaN as well.
+    const auto usable = newScale > 0.0f && newScale <= maximumScale;
+    juce::AudioProcessorEditor::setScaleFactor (usable ? newScale : 1.0f);
 }
 
 //==============================================================================

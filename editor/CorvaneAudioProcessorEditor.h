@@ -29,6 +29,9 @@ public:
 
     void paint (juce::Graphics& g) override;
 
+    /** A host's content scale. One of 0 or below, above 4 or not a number counts as 1. */
+    void setScaleFactor (float newScale) override;
+
     void sliderValueChanged (juce::Slider* slider) override;
     void sliderDragStarted (juce::Slider* slider) override;
     void sliderDragEnded (juce::Slider* slider) override;

@@ -16,13 +16,15 @@ void LEDComponent::paint (juce::Graphics& g)
         return;
 
     // Lit frame on top of the picture, unlit frame below it.
-    const auto picture = colourIndex == 0 ? Artwork::ledBlue() : Artwork::ledRed();
-    g.drawImage (picture, 0, 0, size, size, 0, size, size, size);
+    const auto density = Artwork::densityFor (g);
+    const auto picture = colourIndex == 0 ? Artwork::ledBlue (density) : Artwork::ledRed (density);
+    const juce::Rectangle<int> area { size, size };
+    Artwork::drawPart (g, picture, density, area, area.withY (size));
 
     if (! (brightness > 0.0f))
         return;
 
     g.setOpacity (brightness);
-    g.drawImage (picture, 0, 0, size, size, 0, 0, size, size);
+    Artwork::drawPart (g, picture, density, area, area);
     g.setOpacity (1.0f);
 }

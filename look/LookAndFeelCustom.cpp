@@ -56,7 +56,8 @@ juce::Font LookAndFeelCustom::getPopupMenuFont()
 
 void LookAndFeelCustom::drawComboBox (juce::Graphics& g, int, int, bool, int, int, int, int, juce::ComboBox&)
 {
-    g.drawImageAt (Artwork::box55(), 0, 0);
+    const auto density = Artwork::densityFor (g);
+    Artwork::drawAt (g, Artwork::box55 (density), density, 0, 0);
 }
 
 juce::Font LookAndFeelCustom::getComboBoxFont (juce::ComboBox&)
@@ -73,7 +74,10 @@ void LookAndFeelCustom::positionComboBoxText (juce::ComboBox& box, juce::Label& 
 void LookAndFeelCustom::drawLabel (juce::Graphics& g, juce::Label& label)
 {
     if (label.findColour (juce::Label::backgroundColourId) == juce::Colour (0xff000000))
-        g.drawImageAt (Artwork::box50(), 0, 0);
+    {
+        const auto density = Artwork::densityFor (g);
+        Artwork::drawAt (g, Artwork::box50 (density), density, 0, 0);
+    }
 
     if (! label.isBeingEdited())
     {
@@ -110,20 +114,33 @@ void LookAndFeelCustom::drawRotarySlider (juce::Graphics& g, int x, int y, int w
                                           float, float, juce::Slider& slider)
 {
     // The position comes from the value itself, so a skewed range does not move the frame.
-    const auto strip = width == 70 ? Artwork::largeKnobStrip() : Artwork::smallKnobStrip();
-    const auto w = strip.getWidth();
+    // Frames are counted and cut in logical pixels, the same at either density.
+    const auto density = Artwork::densityFor (g);
+    const auto strip = width == 70 ? Artwork::largeKnobStrip (density) : Artwork::smallKnobStrip (density);
+    const auto w = strip.getWidth() / density;
     const auto span = slider.getMaximum() - slider.getMinimum();
 
     if (! strip.isValid() || span <= 0.0)
         return;
 
-    const auto k = frameIndex ((slider.getValue() - slider.getMinimum()) / span, strip.getHeight() / w);
+    const auto k = frameIndex ((slider.getValue() - slider.getMinimum()) / span, strip.getHeight() / strip.getWidth());
     const auto r = juce::jmin ((float) width / 2.0f, (float) height / 2.0f);
     const auto cx = (float) x + (float) width / 2.0f;
     const auto cy = (float) y + (float) height / 2.0f;
     const auto side = 2 * (int) r;
 
-    g.drawImage (strip, (int) (cx - r - 1.0f), (int) (cy - r), side, side, 0, k * w, w, w);
+    Artwork::drawPart (g, strip, density, { (int) (cx - r - 1.0f), (int) (cy - r), side, side }, { 0, k * w, w, w });
+}
+
+void LookAndFeelCustom::drawImageButton (juce::Graphics& g, juce::Image* image, int imageX, int imageY,
+                                         int imageW, int imageH, const juce::Colour& overlayColour,
+                                         float imageOpacity, juce::ImageButton& button)
+{
+    // The button keeps its 1x pictures, which fix its size and its hit test; the picture
+    // of the context's density goes into the same rectangle.
+    auto picture = Artwork::atDensity (*image, Artwork::densityFor (g));
+    LookAndFeel_V1::drawImageButton (g, &picture, imageX, imageY, imageW, imageH, overlayColour, imageOpacity,
+                                     button);
 }
 
 juce::Label* LookAndFeelCustom::createSliderTextBox (juce::Slider& slider)

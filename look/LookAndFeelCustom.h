@@ -31,6 +31,9 @@ public:
     void drawRotarySlider (juce::Graphics& g, int x, int y, int width, int height, float sliderPos,
                            float rotaryStartAngle, float rotaryEndAngle, juce::Slider& slider) override;
 
+    void drawImageButton (juce::Graphics& g, juce::Image* image, int imageX, int imageY, int imageW, int imageH,
+                          const juce::Colour& overlayColour, float imageOpacity, juce::ImageButton& button) override;
+
     /** None: the classic base would give every slider a drop shadow. */
     juce::ImageEffectFilter* getSliderEffect (juce::Slider&) override;
     juce::Label* createSliderTextBox (juce::Slider& slider) override;

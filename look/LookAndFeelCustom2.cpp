@@ -20,7 +20,8 @@ void LookAndFeelCustom2::drawRotarySlider (juce::Graphics& g, int, int, int widt
                                            float, juce::Slider& slider)
 {
     g.setColour (juce::Colour (0xffffffff));
-    g.drawImageAt (Artwork::box55(), 0, 0);
+    const auto density = Artwork::densityFor (g);
+    Artwork::drawAt (g, Artwork::box55 (density), density, 0, 0);
     g.setFont (juce::Font ("Arial", 12.0f, juce::Font::plain));
     g.drawFittedText (slider.getTextFromValue (slider.getValue()), 0, 0, width, height,
                       juce::Justification::centred, 1, 0.5f);

@@ -1,62 +1,96 @@
 #!/usr/bin/env bash
 # Clone to installed plug-ins: builds the VST 2 library, the VST3 and LV2 bundles, the
-# standalone application and velmora-render, and copies them where Linux hosts look.
+# standalone application and velmora-render, and installs them through cmake --install
+# where Linux hosts look, with the manual pages.
 #
-#   tools/install.sh                     into ~/.vst, ~/.vst3, ~/.lv2 and ~/.local/bin
-#   tools/install.sh --prefix /usr/local into /usr/local/lib/{vst,vst3,lv2} and /usr/local/bin
+#   tools/install.sh                     into ~/.vst, ~/.vst3, ~/.lv2, ~/.local/bin and ~/.local/share/man
+#   tools/install.sh --prefix /usr/local into /usr/local/lib/{vst,vst3,lv2}, /usr/local/bin and /usr/local/share/man
 #   tools/install.sh --uninstall [--prefix DIR]   removes what the same call installed
+#   --component NAME   only one item: vst2, vst3, lv2, standalone or render (may be repeated)
+#   --build DIR        installs from this finished build folder instead of building build/
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+fail() { echo "install: $*" >&2; exit 2; }
+
+all_components=(vst2 vst3 lv2 standalone render)
 prefix=""
 uninstall=0
+build=""
+components=()
 while [ $# -gt 0 ]; do
     case "$1" in
-        --prefix) [ $# -ge 2 ] || { echo "install: --prefix needs a folder" >&2; exit 2; }; prefix="$2"; shift 2 ;;
+        --prefix) [ $# -ge 2 ] || fail "--prefix needs a folder"; prefix="$2"; shift 2 ;;
+        --component) [ $# -ge 2 ] || fail "--component needs a name"; components+=("$2"); shift 2 ;;
+        --build) [ $# -ge 2 ] || fail "--build needs a folder"; build="$2"; shift 2 ;;
         --uninstall) uninstall=1; shift ;;
-        -h|--help) sed -n '2,7p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
-        *) echo "install: unknown argument $1 (see --help)" >&2; exit 2 ;;
+        -h|--help) sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+        *) fail "unknown argument $1 (see --help)" ;;
     esac
 done
 
-if [ -n "$prefix" ]; then
-    vst_dir="$prefix/lib/vst"; vst3_dir="$prefix/lib/vst3"; lv2_dir="$prefix/lib/lv2"; bin_dir="$prefix/bin"
-else
-    vst_dir="$HOME/.vst"; vst3_dir="$HOME/.vst3"; lv2_dir="$HOME/.lv2"; bin_dir="$HOME/.local/bin"
+[ ${#components[@]} -gt 0 ] || components=("${all_components[@]}")
+for component in "${components[@]}"; do
+    [[ " ${all_components[*]} " == *" $component "* ]] || fail "unknown component $component (one of: ${all_components[*]})"
+done
+if [ -n "$build" ] && [ ! -f "$build/cmake_install.cmake" ]; then
+    fail "no build folder at $build (build it first, or leave out --build)"
 fi
 
-installed=("$vst_dir/Velmora.so" "$vst3_dir/Velmora.vst3" "$lv2_dir/Velmora.lv2" "$bin_dir/velmora" "$bin_dir/velmora-render")
+if [ -n "$prefix" ]; then
+    vst_dir="$prefix/lib/vst"; vst3_dir="$prefix/lib/vst3"; lv2_dir="$prefix/lib/lv2"
+    bin_dir="$prefix/bin"; man_dir="$prefix/share/man/man1"
+else
+    vst_dir="$HOME/.vst"; vst3_dir="$HOME/.vst3"; lv2_dir="$HOME/.lv2"
+    bin_dir="$HOME/.local/bin"; man_dir="$HOME/.local/share/man/man1"
+fi
+
+# Each component's items: where cmake --install puts them below a prefix, a tab, and
+# where they belong here.
+items() {
+    case "$1" in
+        vst2) printf '%s\t%s\n' lib/vst/Velmora.so "$vst_dir/Velmora.so" ;;
+        vst3) printf '%s\t%s\n' lib/vst3/Velmora.vst3 "$vst3_dir/Velmora.vst3" ;;
+        lv2) printf '%s\t%s\n' lib/lv2/Velmora.lv2 "$lv2_dir/Velmora.lv2" ;;
+        standalone) printf '%s\t%s\n' bin/velmora "$bin_dir/velmora" \
+                                      share/man/man1/velmora.1.gz "$man_dir/velmora.1.gz" ;;
+        render) printf '%s\t%s\n' bin/velmora-render "$bin_dir/velmora-render" \
+                                  share/man/man1/velmora-render.1.gz "$man_dir/velmora-render.1.gz" ;;
+    esac
+}
 
 if [ "$uninstall" -eq 1 ]; then
-    for path in "${installed[@]}"; do
-        if [ -e "$path" ]; then
-            rm -rf "$path"
-            echo "removed $path"
-        fi
+    for component in "${components[@]}"; do
+        while IFS=$'\t' read -r _ target; do
+            if [ -e "$target" ]; then
+                rm -rf "$target"
+                echo "removed $target"
+            fi
+        done < <(items "$component")
     done
     exit 0
 fi
 
-tools/setup.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
-cmake --build build -j2 --target Velmora_VST Velmora_VST3 Velmora_LV2 Velmora_Standalone velmora_render
+if [ -z "$build" ]; then
+    build=build
+    tools/setup.sh
+    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release
+    cmake --build "$build" -j2 --target velmora_installable
+fi
 
-artefacts=build/plugin/Velmora_artefacts/Release
-mkdir -p "$vst_dir" "$vst3_dir" "$lv2_dir" "$bin_dir"
+# cmake --install fills a staging folder next to the targets; every item is then renamed
+# into its place, so a host scanning at the same time never sees half a bundle.
+stage_parent="${prefix:-$HOME}"
+mkdir -p "$stage_parent"
+stage=$(mktemp -d "$stage_parent/.velmora-install.XXXXXX")
+trap 'rm -rf "$stage"' EXIT
 
-# Each item is copied next to its place first and then renamed, so a host scanning
-# at the same time never sees half a bundle.
-place() {
-    local source="$1" target="$2"
-    rm -rf "$target.installing"
-    cp -R "$source" "$target.installing"
-    rm -rf "$target"
-    mv "$target.installing" "$target"
-    echo "installed $target"
-}
-
-place "$artefacts/VST/Velmora.so" "${installed[0]}"
-place "$artefacts/VST3/Velmora.vst3" "${installed[1]}"
-place "$artefacts/LV2/Velmora.lv2" "${installed[2]}"
-place "$artefacts/Standalone/Velmora" "${installed[3]}"
-place build/tools/render/velmora-render "${installed[4]}"
+for component in "${components[@]}"; do
+    cmake --install "$build" --prefix "$stage" --component "$component" --strip > /dev/null
+    while IFS=$'\t' read -r source target; do
+        mkdir -p "$(dirname "$target")"
+        rm -rf "$target"
+        mv "$stage/$source" "$target"
+        echo "installed $target"
+    done < <(items "$component")
+done

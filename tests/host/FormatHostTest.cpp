@@ -1,10 +1,15 @@
 #include <juce_audio_formats/juce_audio_formats.h>
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include "EdgeSteepness.h"
+#include "WindowPixels.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <vector>
 
 namespace Vst2
@@ -711,4 +716,90 @@ TEST_F (Lv2Host, LearnsEveryValueOfAPresetAndARestoredState)
     run();
     vst2->setCurrentProgram (9);
     expectHostViewMatchesVst2();
+}
+
+namespace
+{
+    /** A VST3 instance with its editor open in a window on the virtual screen. */
+    struct Vst3Window
+    {
+        Vst3Window()
+        {
+            if (instance == nullptr)
+                return;
+
+            window.reset (instance->createEditor());
+            if (window == nullptr)
+                return;
+
+            window->addToDesktop (0);
+            window->setVisible (true);
+        }
+
+        /** Sets the host's scale and waits until the window has the size the plug-in
+            asks for, and a little longer for the plug-in to paint. */
+        void scale (float factor, int expectedWidth)
+        {
+            window->setScaleFactor (factor);
+            for (int wait = 0; wait < 50 && std::abs (window->getWidth() - expectedWidth) > 1; ++wait)
+                juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+        }
+
+        juce::Image shown()
+        {
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (300);
+            return windowPixels (*window);
+        }
+
+        juce::ScopedJuceInitialiser_GUI gui;
+        juce::VST3PluginFormat format;
+        std::unique_ptr<juce::AudioPluginInstance> instance = load (format, vst3BundlePath());
+        std::unique_ptr<juce::AudioProcessorEditor> window;
+    };
+}
+
+TEST (Vst3ContentScale, TheEditorFollowsTheHostsScaleAndTakesNonsenseAsOne)
+{
+    Vst3Window host;
+    ASSERT_NE (host.window, nullptr);
+
+    // The host's window takes the size the plug-in's view asks for, in the host's pixels.
+    const struct
+    {
+        float scale;
+        int width, height;
+    } cases[] { { 1.0f, 717, 257 }, { 2.0f, 1434, 514 }, { 0.0f, 717, 257 }, { 1.5f, 1076, 386 },
+                { std::numeric_limits<float>::quiet_NaN(), 717, 257 }, { -1.0f, 717, 257 }, { 5.0f, 717, 257 } };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.scale);
+        host.scale (c.scale, c.width);
+        EXPECT_NEAR (host.window->getWidth(), c.width, 1);
+        EXPECT_NEAR (host.window->getHeight(), c.height, 1);
+    }
+}
+
+TEST (Vst3ContentScale, AtTwoTheScreenShowsSharperEdgesThanThe1xEditorStretched)
+{
+    Vst3Window host;
+    ASSERT_NE (host.window, nullptr);
+
+    host.scale (1.0f, 717);
+    const auto normal = host.shown();
+    host.scale (2.0f, 1434);
+    const auto sharp = host.shown();
+    ASSERT_EQ (sharp.getBounds(), juce::Rectangle<int> (1434, 514));
+    const auto stretched = normal.rescaled (1434, 514, juce::Graphics::mediumResamplingQuality);
+
+    // The THRESHOLD caption of the panel and the threshold knob, in screen pixels at 2x.
+    for (const auto area : { juce::Rectangle<int> (178, 30, 160, 22), juce::Rectangle<int> (188, 56, 140, 140) })
+    {
+        SCOPED_TRACE (area.toString());
+        const auto sharpEdges = edges::steepness (sharp, area);
+        const auto ratio = sharpEdges / edges::steepness (stretched, area);
+        std::printf ("edge steepness on screen at 2x over the stretched 1x editor: %.2f\n", ratio);
+        EXPECT_GT (sharpEdges, 40.0);   // the editor is on the screen, not an empty window
+        EXPECT_GT (ratio, 1.4);
+    }
 }

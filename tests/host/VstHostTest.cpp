@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 namespace Vst2
@@ -12,6 +13,14 @@ namespace Vst2
 
 namespace
 {
+    /** The built library, or another copy of it named by VELMORA_VST_LIBRARY (the
+        package check runs these tests on the library unpacked from the package). */
+    juce::String vstLibrary()
+    {
+        const auto* other = std::getenv ("VELMORA_VST_LIBRARY");
+        return other != nullptr ? juce::String (other) : juce::String (VELMORA_VST_PATH);
+    }
+
     /** The raw VST 2 effect record behind a hosted instance. */
     struct EffectRecord : juce::ExtensionsVisitor
     {
@@ -34,7 +43,7 @@ namespace
         HostedPlugin()
         {
             juce::OwnedArray<juce::PluginDescription> found;
-            format.findAllTypesForFile (found, VELMORA_VST_PATH);
+            format.findAllTypesForFile (found, vstLibrary());
             if (found.isEmpty())
                 return;
 
@@ -76,7 +85,7 @@ namespace
     {
         HostedPlugin plugin;
 
-        void SetUp() override { ASSERT_NE (plugin.instance, nullptr) << "could not load " << VELMORA_VST_PATH; }
+        void SetUp() override { ASSERT_NE (plugin.instance, nullptr) << "could not load " << vstLibrary(); }
     };
 
     constexpr int fourCharacters (const char* c)

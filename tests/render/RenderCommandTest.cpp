@@ -267,6 +267,17 @@ TEST_F (RenderTest, SettingsMayBeWrittenAsTheParameterShowsThem)
     EXPECT_EQ (shown (keyHpSlopeIndex), "6 dB/oct");
 }
 
+TEST (RenderVersion, PrintsThePluginsVersionAndTheHelpNamesIt)
+{
+    const auto version = runRenderer ({ "--version" });
+    EXPECT_EQ (version.exitCode, 0);
+    EXPECT_EQ (version.output.trimEnd(), juce::String ("velmora-render ") + JucePlugin_VersionString);
+
+    const auto help = runRenderer ({ "--help" });
+    EXPECT_EQ (help.exitCode, 0);
+    EXPECT_TRUE (help.output.contains ("velmora-render --version"));
+}
+
 TEST_F (RenderTest, ReadsAiffAndFlacAndWritesTheChosenFormat)
 {
     const auto input = music (8000, 44100.0);

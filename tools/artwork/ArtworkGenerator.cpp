@@ -1,6 +1,7 @@
 // Draws every picture of the editor with the framework's graphics classes and writes
-// them as PNG files into the folder named on the command line. Captions and the
-// display area are placed around the editor's own layout.
+// them as PNG files into the folder named on the command line, each at 1x and at 2x
+// (name_2x.png: twice the pixels both ways, the same drawing in the same logical
+// units). Captions and the display area are placed around the editor's own layout.
 
 #include <juce_graphics/juce_graphics.h>
 
@@ -30,14 +31,28 @@ juce::Font uiFont (float height, bool bold = true)
     return juce::Font ("Liberation Sans", height, bold ? juce::Font::bold : juce::Font::plain);
 }
 
-Image newImage (int width, int height)
+/** A cleared picture of a logical size at `scale` pixels per unit, with a context that
+    draws in logical units. At scale 1 the context is left untransformed, so the 1x
+    pictures come out exactly as they always have. */
+struct Canvas
 {
-    return Image (Image::ARGB, width, height, true);
-}
+    Canvas (int width, int height, int scale, Image::PixelFormat format = Image::ARGB)
+        : image (format, width * scale, height * scale, true),
+          g (image),
+          bounds (width, height)
+    {
+        if (scale != 1)
+            g.addTransform (juce::AffineTransform::scale ((float) scale));
+    }
 
-void save (const Image& image, const juce::File& folder, const char* fileName)
+    Image image;
+    Graphics g;
+    const Rectangle<int> bounds;
+};
+
+void save (const Image& image, const juce::File& folder, const char* name, int scale)
 {
-    const auto file = folder.getChildFile (fileName);
+    const auto file = folder.getChildFile (juce::String (name) + (scale == 1 ? "" : "_2x") + ".png");
     file.deleteFile();
     juce::FileOutputStream out (file);
 
@@ -92,10 +107,10 @@ void drawKnob (Graphics& g, juce::Point<float> centre, float size, float angle)
                                                  juce::PathStrokeType::rounded));
 }
 
-Image knobStrip (int size)
+Image knobStrip (int size, int scale)
 {
-    auto strip = newImage (size, size * knobFrames);
-    Graphics g (strip);
+    Canvas canvas (size, size * knobFrames, scale);
+    auto& g = canvas.g;
 
     for (int k = 0; k < knobFrames; ++k)
     {
@@ -106,15 +121,15 @@ Image knobStrip (int size)
         drawKnob (g, centre, (float) size, angle);
     }
 
-    return strip;
+    return canvas.image;
 }
 
 //==============================================================================
-Image valueBox (int width, int height)
+Image valueBox (int width, int height, int scale)
 {
-    auto image = newImage (width, height);
-    Graphics g (image);
-    const auto r = image.getBounds().toFloat();
+    Canvas canvas (width, height, scale);
+    auto& g = canvas.g;
+    const auto r = canvas.bounds.toFloat();
 
     g.setColour (Colour (0xff4a4f57));
     g.fillRoundedRectangle (r, 2.5f);
@@ -122,7 +137,7 @@ Image valueBox (int width, int height)
     g.fillRoundedRectangle (r.withTrimmedBottom (1.0f), 2.5f);
     g.setColour (Colour (0xff0b0d10));
     g.fillRoundedRectangle (r.reduced (1.0f).withTrimmedTop (1.0f).withTrimmedBottom (0.5f), 2.0f);
-    return image;
+    return canvas.image;
 }
 
 //==============================================================================
@@ -150,23 +165,23 @@ void drawLamp (Graphics& g, Rectangle<float> r, Colour colour, bool lit)
     g.fillRoundedRectangle (r, 1.5f);
 }
 
-Image squareKey (const char* caption, bool on)
+Image squareKey (const char* caption, bool on, int scale)
 {
-    auto image = newImage (58, 56);
-    Graphics g (image);
+    Canvas canvas (58, 56, scale);
+    auto& g = canvas.g;
     const auto key = Rectangle<float> (3.0f, 3.0f, 52.0f, 50.0f);
     drawKeyBody (g, key, 5.0f);
     drawLamp (g, { 19.0f, 12.0f, 20.0f, 4.0f }, litCaption, on);
     g.setColour (on ? litCaption : dimCaption);
     g.setFont (uiFont (10.5f));
     g.drawText (caption, key.withTrimmedTop (18.0f).withTrimmedBottom (8.0f), juce::Justification::centred);
-    return image;
+    return canvas.image;
 }
 
-Image qualityKey (bool eco)
+Image qualityKey (bool eco, int scale)
 {
-    auto image = newImage (50, 50);
-    Graphics g (image);
+    Canvas canvas (50, 50, scale);
+    auto& g = canvas.g;
     drawKeyBody (g, { 2.0f, 2.0f, 46.0f, 46.0f }, 4.5f);
     g.setFont (uiFont (9.0f));
     g.setColour (eco ? dimCaption : litCaption);
@@ -175,13 +190,13 @@ Image qualityKey (bool eco)
     g.drawText ("ECO", Rectangle<float> (2.0f, 27.0f, 46.0f, 14.0f), juce::Justification::centred);
     g.setColour (Colour (0xff15171a));
     g.drawHorizontalLine (25, 10.0f, 40.0f);
-    return image;
+    return canvas.image;
 }
 
-Image leverSwitch (bool down)
+Image leverSwitch (bool down, int scale)
 {
-    auto image = newImage (21, 52);
-    Graphics g (image);
+    Canvas canvas (21, 52, scale);
+    auto& g = canvas.g;
     g.setColour (Colour (0xff17191c));
     g.fillRoundedRectangle (0.0f, 0.0f, 21.0f, 52.0f, 3.0f);
     g.setColour (Colour (0xff030304));
@@ -198,25 +213,25 @@ Image leverSwitch (bool down)
     g.setColour (down ? litCaption : dimCaption);
     g.setFont (uiFont (8.5f));
     g.drawText ("LIM", Rectangle<float> (0.0f, 41.0f, 21.0f, 10.0f), juce::Justification::centred);
-    return image;
+    return canvas.image;
 }
 
-Image infoKey (bool on)
+Image infoKey (bool on, int scale)
 {
-    auto image = newImage (22, 20);
-    Graphics g (image);
+    Canvas canvas (22, 20, scale);
+    auto& g = canvas.g;
     drawKeyBody (g, { 1.0f, 1.0f, 20.0f, 18.0f }, 3.5f);
     g.setColour (on ? litBlue : dimCaption);
     g.setFont (juce::Font ("Liberation Serif", 14.0f, juce::Font::bold | juce::Font::italic));
     g.drawText ("i", Rectangle<float> (1.0f, 1.0f, 20.0f, 18.0f), juce::Justification::centred);
-    return image;
+    return canvas.image;
 }
 
 //==============================================================================
-Image led (Colour lit, Colour unlit)
+Image led (Colour lit, Colour unlit, int scale)
 {
-    auto image = newImage (23, 46);
-    Graphics g (image);
+    Canvas canvas (23, 46, scale);
+    auto& g = canvas.g;
     const auto lens = [] (float top) { return Rectangle<float> (11.0f, 11.0f).withCentre ({ 11.5f, top + 11.5f }); };
 
     auto glow = juce::ColourGradient (lit.withAlpha (0.55f), 11.5f, 11.5f, lit.withAlpha (0.0f), 11.5f, 0.5f, true);
@@ -229,7 +244,7 @@ Image led (Colour lit, Colour unlit)
     g.fillEllipse (lens (23.0f).expanded (1.5f));
     g.setGradientFill (juce::ColourGradient (unlit.brighter (0.4f), 10.0f, 32.0f, unlit, 11.5f, 40.0f, true));
     g.fillEllipse (lens (23.0f));
-    return image;
+    return canvas.image;
 }
 
 //==============================================================================
@@ -304,18 +319,18 @@ void drawDisplay (Graphics& g)
     g.fillRect (meterArea);
 }
 
-Image background()
+Image background (int scale)
 {
-    auto image = Image (Image::RGB, EditorLayout::width, EditorLayout::height, true);
-    const auto panel = image.getBounds().toFloat();
-    Graphics g (image);
+    Canvas canvas (EditorLayout::width, EditorLayout::height, scale, Image::RGB);
+    const auto panel = canvas.bounds.toFloat();
+    auto& g = canvas.g;
     g.setGradientFill (juce::ColourGradient (panelTop, 0.0f, 0.0f, panelBottom, 0.0f, panel.getBottom(), false));
     g.fillAll();
 
     g.setColour (Colour (0xff3d4047));
     g.drawHorizontalLine (0, 0.0f, panel.getRight());
     g.setColour (Colour (0xff0e0f11));
-    g.drawRect (image.getBounds());
+    g.drawRect (canvas.bounds);
 
     const auto screws = panel.reduced (8.0f);
     for (auto p : { screws.getTopLeft(), screws.getTopRight(), screws.getBottomLeft(), screws.getBottomRight() })
@@ -346,7 +361,7 @@ Image background()
     // The info key sits low in the panel, so its caption goes below it.
     drawCaption (g, { "INFO", EditorLayout::info.withY (EditorLayout::info.getBottom() + 15) });
 
-    return image;
+    return canvas.image;
 }
 } // namespace
 
@@ -362,22 +377,26 @@ int main (int argc, char* argv[])
     const auto folder = juce::File::getCurrentWorkingDirectory().getChildFile (argv[1]);
     folder.createDirectory();
 
-    save (background(), folder, "panel_background.png");
-    save (knobStrip (70), folder, "knob_large.png");
-    save (knobStrip (50), folder, "knob_small.png");
-    save (valueBox (55, 21), folder, "box_55.png");
-    save (valueBox (50, 17), folder, "box_50.png");
-    save (squareKey ("DELTA", false), folder, "delta_off.png");
-    save (squareKey ("DELTA", true), folder, "delta_on.png");
-    save (squareKey ("BYPASS", false), folder, "bypass_off.png");
-    save (squareKey ("BYPASS", true), folder, "bypass_on.png");
-    save (qualityKey (false), folder, "quality_off.png");
-    save (qualityKey (true), folder, "quality_on.png");
-    save (leverSwitch (false), folder, "peak_ratio_off.png");
-    save (leverSwitch (true), folder, "peak_ratio_on.png");
-    save (infoKey (false), folder, "info_off.png");
-    save (infoKey (true), folder, "info_on.png");
-    save (led (Colour (0xff3aa0ff), Colour (0xff0b1a28)), folder, "led_blue.png");
-    save (led (Colour (0xffff3b2b), Colour (0xff2a0c0a)), folder, "led_red.png");
+    for (const int scale : { 1, 2 })
+    {
+        save (background (scale), folder, "panel_background", scale);
+        save (knobStrip (70, scale), folder, "knob_large", scale);
+        save (knobStrip (50, scale), folder, "knob_small", scale);
+        save (valueBox (55, 21, scale), folder, "box_55", scale);
+        save (valueBox (50, 17, scale), folder, "box_50", scale);
+        save (squareKey ("DELTA", false, scale), folder, "delta_off", scale);
+        save (squareKey ("DELTA", true, scale), folder, "delta_on", scale);
+        save (squareKey ("BYPASS", false, scale), folder, "bypass_off", scale);
+        save (squareKey ("BYPASS", true, scale), folder, "bypass_on", scale);
+        save (qualityKey (false, scale), folder, "quality_off", scale);
+        save (qualityKey (true, scale), folder, "quality_on", scale);
+        save (leverSwitch (false, scale), folder, "peak_ratio_off", scale);
+        save (leverSwitch (true, scale), folder, "peak_ratio_on", scale);
+        save (infoKey (false, scale), folder, "info_off", scale);
+        save (infoKey (true, scale), folder, "info_on", scale);
+        save (led (Colour (0xff3aa0ff), Colour (0xff0b1a28), scale), folder, "led_blue", scale);
+        save (led (Colour (0xffff3b2b), Colour (0xff2a0c0a), scale), folder, "led_red", scale);
+    }
+
     return 0;
 }

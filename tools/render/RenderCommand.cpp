@@ -45,6 +45,9 @@ int RenderCommand::run()
                 for (const auto& info : parameterTable)
                     printLine ("  " + juce::String (info.stateKey).paddedRight (' ', 16) + info.name);
                 break;
+            case RenderOptions::Mode::version:
+                printLine ("velmora-render " VELMORA_VERSION);
+                break;
             case RenderOptions::Mode::listPrograms:
                 listPrograms();
                 break;

@@ -89,6 +89,11 @@ juce::String RenderOptions::parse (const juce::StringArray& arguments, RenderOpt
             options.mode = Mode::help;
             return {};
         }
+        if (argument == "--version")
+        {
+            options.mode = Mode::version;
+            return {};
+        }
         if (argument == "--list-programs")
         {
             options.mode = Mode::listPrograms;
@@ -143,10 +148,12 @@ juce::String RenderOptions::parse (const juce::StringArray& arguments, RenderOpt
 
 juce::String RenderOptions::usage()
 {
-    return "usage: velmora-render [options] <input.wav|aiff|flac> <output.wav|flac> [key=value ...]\n"
-           "       velmora-render --list-programs\n"
-           "       velmora-render --demo-material <output.wav>\n"
+    return "Usage: velmora-render [options] <input.wav|aiff|flac> <output.wav|flac> [key=value ...]\n"
+           "  or:  velmora-render --list-programs\n"
+           "  or:  velmora-render --demo-material <output.wav>\n"
+           "  or:  velmora-render --version\n"
            "\n"
+           "Options:\n"
            "  -p, --program <n|name>  factory program by number (as listed) or exact name\n"
            "  --float                 write 32-bit float WAV instead of 24-bit\n"
            "  --picture <file.png>    draw input, output and gain reduction over time\n"

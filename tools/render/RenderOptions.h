@@ -12,7 +12,8 @@ struct RenderOptions
         render,
         listPrograms,
         demoMaterial,
-        help
+        help,
+        version
     };
 
     struct Setting
