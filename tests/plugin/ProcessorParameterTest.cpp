@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -99,8 +100,9 @@ TEST_F (HostStyles, Vst3SeesListsAndLearnsProgramChanges)
     processor->setParameter (bypassIndex, 1.0f);
     log.changes.clear();
     processor->parameter (deltaIndex)->setValueNotifyingHost (1.0f);
-    ASSERT_EQ (log.changes.size(), 2u);
-    EXPECT_EQ (log.changes[0], std::make_pair (static_cast<int> (bypassIndex), 0.0f)) << "Bypass went off by itself";
+    const auto bypassOff = std::make_pair (static_cast<int> (bypassIndex), 0.0f);
+    EXPECT_NE (std::find (log.changes.begin(), log.changes.end(), bypassOff), log.changes.end()) << "Bypass went off by itself";
+    EXPECT_EQ (log.changes.back(), std::make_pair (static_cast<int> (deltaIndex), 1.0f));
     processor->removeListener (&log);
 }
 
