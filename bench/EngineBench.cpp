@@ -1,4 +1,5 @@
 #include "CompressorEngine.h"
+#include "EngineSettings.h"
 #include "FilterTables.h"
 #include "GainDetector.h"
 #include "LoopBench.h"
@@ -35,21 +36,7 @@ void configure (CompressorEngine& engine, double rate, int precise)
 {
     engine.setSampleRate (rate);
     engine.setQuality (precise);
-    engine.thresholdDb = -24.0;
-    engine.kneeDb = 6.0;
-    engine.ratioSlope = 0.4;
-    engine.peakFollowsRatio = false;
-    engine.updateCurve();
-    engine.detector.crestDb = 6.0;
-    engine.setAttack (10.0);
-    engine.setReleasePeak (100.0);
-    engine.detector.setReleaseRms (200.0);
-    engine.keyHpHz = 80.0;
-    engine.setKeySlope (0.2f);
-    engine.stereoDiff = 0.3;
-    engine.makeupGain = 1.5;
-    engine.dryGain = 0.0;
-    engine.outputGain = 1.0;
+    EngineSettings { -24.0, 6.0, 0.4, false, 6.0, 10.0, 100.0, 200.0, 80.0, 0.2f, 0.3, 1.5, 0.0, 1.0 }.applyTo (engine);
     engine.reset();
 }
 

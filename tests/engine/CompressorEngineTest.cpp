@@ -1,4 +1,5 @@
 #include "CompressorEngine.h"
+#include "EngineSettings.h"
 #include "FilterTables.h"
 #include "FrequencyResponse.h"
 
@@ -35,21 +36,7 @@ std::string rateName (const testing::TestParamInfo<RateCase>& info)
 /** Settings that compress hard, so an identity that holds here holds anywhere. */
 void compressHard (CompressorEngine& engine)
 {
-    engine.thresholdDb = -40.0;
-    engine.kneeDb = 4.0;
-    engine.ratioSlope = 0.2;
-    engine.peakFollowsRatio = true;
-    engine.updateCurve();
-    engine.detector.crestDb = 3.0;
-    engine.setAttack (1.0);
-    engine.setReleasePeak (50.0);
-    engine.detector.setReleaseRms (80.0);
-    engine.keyHpHz = 60.0;
-    engine.setKeySlope (0.1f);
-    engine.stereoDiff = 0.4;
-    engine.makeupGain = 2.0;
-    engine.dryGain = 0.25;
-    engine.outputGain = 0.7;
+    EngineSettings { -40.0, 4.0, 0.2, true, 3.0, 1.0, 50.0, 80.0, 60.0, 0.1f, 0.4, 2.0, 0.25, 0.7 }.applyTo (engine);
 }
 
 Frame step (CompressorEngine& engine, double hostRate, double left, double right)

@@ -1,4 +1,5 @@
 #include "CompressorEngine.h"
+#include "EngineSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -40,21 +41,7 @@ void compressHard (CompressorEngine& engine, double rate, int precise)
 {
     engine.setSampleRate (rate);
     engine.setQuality (precise);
-    engine.thresholdDb = -30.0;
-    engine.kneeDb = 6.0;
-    engine.ratioSlope = 0.25;
-    engine.peakFollowsRatio = false;
-    engine.updateCurve();
-    engine.detector.crestDb = 4.0;
-    engine.setAttack (0.5);
-    engine.setReleasePeak (40.0);
-    engine.detector.setReleaseRms (120.0);
-    engine.keyHpHz = 70.0;
-    engine.setKeySlope (0.1f);
-    engine.stereoDiff = 0.4;
-    engine.makeupGain = 1.7;
-    engine.dryGain = 0.3;
-    engine.outputGain = 0.8;
+    EngineSettings { -30.0, 6.0, 0.25, false, 4.0, 0.5, 40.0, 120.0, 70.0, 0.1f, 0.4, 1.7, 0.3, 0.8 }.applyTo (engine);
     engine.reset();
 }
 
