@@ -160,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P (Rates, ClickAlignment,
     testing::Values (ClickCase { 44100.0, 20000, { 1000, 19999 } },
                      ClickCase { 96000.0, 20000, { 1000, 19999 } },
                      ClickCase { 44100.0, 100, { 20, 99 } }),
-    [] (const auto& info) { return "Case" + std::to_string (info.index); });
+    [] (const auto& testCase) { return "Case" + std::to_string (testCase.index); });
 
 TEST_F (RenderTest, OutputIsWhatTheProcessorMakesWithTheSameSettings)
 {
@@ -385,4 +385,4 @@ INSTANTIATE_TEST_SUITE_P (Cases, BadInputTest,
         BadInput { "OutputFormatUnknown", { "in.wav", "out.mp3" }, "must end in .wav or .flac" },
         BadInput { "FloatFlac", { "--float", "in.wav", "out.flac" }, "WAV output only" },
         BadInput { "InputMissingAltogether", { "in.wav" }, "expected an input and an output file" }),
-    [] (const auto& info) { return std::string (info.param.what); });
+    [] (const auto& testCase) { return std::string (testCase.param.what); });
