@@ -1,6 +1,5 @@
 #include "CompressorEngine.h"
 #include "EngineSettings.h"
-#include "FilterTables.h"
 #include "GainDetector.h"
 #include "LoopBench.h"
 

@@ -13,9 +13,6 @@ template <int H, int C>
 class BlockHistory
 {
 public:
-    static constexpr int length = H;
-    static constexpr int capacity = C;
-
     explicit BlockHistory (double fill = 0.0) noexcept { reset (fill); }
 
     /** Fills the history (and the chunk area) with fill. */

@@ -11,9 +11,8 @@ constexpr int keyDelayLength = 16;
 
 // Noise offsets lie between -190 dB and -170 dB: far below audibility, but enough to
 // keep the detector's inputs off exact zero.
-constexpr double nepersPerDb = 0.11512925464970228;  // ln 10 / 20
-const double noiseLo = std::exp (-190.0 * nepersPerDb);
-const double noiseHi = std::exp (-170.0 * nepersPerDb);
+const double noiseLo = std::exp (-190.0 * GainDetector::nepersPerDb);
+const double noiseHi = std::exp (-170.0 * GainDetector::nepersPerDb);
 
 /** Non-finite samples are read as silence so that one bad value cannot poison the
     filters and envelopes for good. */
@@ -35,10 +34,7 @@ CompressorEngine::CompressorEngine (Kernel kernel)
       keyUpByFour (FilterTables::lowpass64),
       gainDownByTwo (FilterTables::lowpass32),
       gainDownByFour (FilterTables::lowpass64),
-      kernelInUse (kernelRuns (kernel) ? kernel : fastestKernel()),
-      processChunk (kernelInUse == Kernel::avx512 ? &CompressorEngine::processChunkAvx512
-                    : kernelInUse == Kernel::avx2 ? &CompressorEngine::processChunkAvx2
-                                                  : &CompressorEngine::processChunkSse2)
+      processChunk (chunkProcessorFor (kernelRuns (kernel) ? kernel : fastestKernel()))
 {
     // Key stages stay all zero until the first updateKeyFilter: the key is then exactly
     // 0 and the detector sees its floor level.
@@ -47,6 +43,18 @@ CompressorEngine::CompressorEngine (Kernel kernel)
     refreshLevelTime();
     fillNoiseTable();
     reset();
+}
+
+CompressorEngine::ChunkProcessor CompressorEngine::chunkProcessorFor (Kernel kernel) noexcept
+{
+    switch (kernel)
+    {
+        case Kernel::avx512: return &CompressorEngine::processChunkAvx512;
+        case Kernel::avx2: return &CompressorEngine::processChunkAvx2;
+        case Kernel::sse2: break;
+    }
+
+    return &CompressorEngine::processChunkSse2;
 }
 
 void CompressorEngine::fillNoiseTable() noexcept

@@ -80,8 +80,6 @@ public:
     Readings process (float* left, float* right, int numFrames) noexcept;
     Readings process (double* left, double* right, int numFrames) noexcept;
 
-    Kernel kernel() const noexcept { return kernelInUse; }
-
     /** One host frame at host rates of 88200 Hz and above. left/right are replaced by
         the output; gain (linear), peakDb and rmsDb receive the detector's readings. */
     void processPlain (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept;
@@ -192,7 +190,8 @@ private:
     void processChunkAvx2 (double* left, double* right, int n) noexcept;
     void processChunkAvx512 (double* left, double* right, int n) noexcept;
 
-    Kernel kernelInUse;
+    static ChunkProcessor chunkProcessorFor (Kernel kernel) noexcept;
+
     ChunkProcessor processChunk;
 
     double nextNoise() noexcept;

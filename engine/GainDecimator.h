@@ -2,6 +2,7 @@
 
 #include "BlockHistory.h"
 #include "EngineChunk.h"
+#include "PhaseTaps.h"
 
 #include <array>
 #include <cstddef>
@@ -16,17 +17,10 @@ template <int F>
 class GainDecimator
 {
 public:
-    static constexpr int taps = 16 * F;
     static constexpr std::size_t phases = F;
-    static constexpr std::size_t tapCount = taps;
-    static constexpr int framesPerPhase = taps / F;
+    static constexpr int framesPerPhase = PhaseTaps<F>::perPhase;
 
-    explicit GainDecimator (const std::array<double, tapCount>& table) noexcept
-    {
-        for (int r = 0; r < F; ++r)
-            for (int j = 0; j < framesPerPhase; ++j)
-                phaseTaps[static_cast<std::size_t> (r * framesPerPhase + j)] = table[static_cast<std::size_t> (F * j + r)];
-    }
+    explicit GainDecimator (const std::array<double, PhaseTaps<F>::tapCount>& table) noexcept : phaseTaps (table) {}
 
     void reset() noexcept
     {
@@ -50,11 +44,11 @@ public:
 
             for (int j = 0; j < framesPerPhase; ++j)
             {
-                sum = Isa::fma (Isa::broadcast (phaseTaps[static_cast<std::size_t> (j)]), Isa::load (gains[0].chunk() + t - j), sum);
+                sum = Isa::fma (Isa::broadcast (phaseTaps (0, j)), Isa::load (gains[0].chunk() + t - j), sum);
 
                 for (int r = 1; r < F; ++r)
                 {
-                    const V c = Isa::broadcast (phaseTaps[static_cast<std::size_t> (r * framesPerPhase + j)]);
+                    const V c = Isa::broadcast (phaseTaps (r, j));
                     sum = Isa::fma (c, Isa::load (gains[F - r].chunk() + t - j - 1), sum);
                 }
             }
@@ -67,6 +61,6 @@ public:
     }
 
 private:
-    alignas (64) std::array<double, tapCount> phaseTaps;  // c[F j + r] at r * 16 + j
+    PhaseTaps<F> phaseTaps;
     BlockHistory<framesPerPhase, EngineChunk::subFrames> gains[phases];
 };

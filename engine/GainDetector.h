@@ -95,21 +95,6 @@ public:
     StereoFir keyUp4;
     StereoFir gainDown4;
 
-private:
-    /** The evolving values of the gain computer, copied into locals for the steps of a
-        frame so the feedback loop runs in registers rather than through memory. */
-    struct Envelopes
-    {
-        double previousGain;
-        double averageLevel2Db;
-        double peakEnvDb;
-        double rmsEnvDb1;
-        double rmsEnvDb2;
-        double peakGainDb;
-        double rmsGainDb;
-    };
-
-public:
     /** The curve and timing fields as one frame's steps use them, read once per frame:
         the offsets and the knee's reciprocal are formed here, off the feedback loop. */
     struct Curve
@@ -134,24 +119,6 @@ public:
     static constexpr double nepersPerDb = 0.11512925464970228; // ln 10 / 20
     static constexpr double sensingFloor = 1e-07;               // -140 dB
 
-private:
-    Envelopes loadEnvelopes() const noexcept
-    {
-        return { previousGain, averageLevel2Db, peakEnvDb, rmsEnvDb1, rmsEnvDb2, peakGainDb, rmsGainDb };
-    }
-
-    void storeEnvelopes (const Envelopes& s) noexcept
-    {
-        previousGain = s.previousGain;
-        averageLevel2Db = s.averageLevel2Db;
-        peakEnvDb = s.peakEnvDb;
-        rmsEnvDb1 = s.rmsEnvDb1;
-        rmsEnvDb2 = s.rmsEnvDb2;
-        peakGainDb = s.peakGainDb;
-        rmsGainDb = s.rmsGainDb;
-    }
-
-public:
     Curve loadCurve() const noexcept
     {
         const double knee = kneeDb;
@@ -173,11 +140,39 @@ public:
                  rmsReleaseCoef2 };
     }
 
+private:
+    /** The evolving values of the gain computer, copied into locals for the steps of a
+        frame so the feedback loop runs in registers rather than through memory. */
+    struct Envelopes
+    {
+        double previousGain;
+        double averageLevel2Db;
+        double peakEnvDb;
+        double rmsEnvDb1;
+        double rmsEnvDb2;
+        double peakGainDb;
+        double rmsGainDb;
+    };
+
+    Envelopes loadEnvelopes() const noexcept
+    {
+        return { previousGain, averageLevel2Db, peakEnvDb, rmsEnvDb1, rmsEnvDb2, peakGainDb, rmsGainDb };
+    }
+
+    void storeEnvelopes (const Envelopes& s) noexcept
+    {
+        previousGain = s.previousGain;
+        averageLevel2Db = s.averageLevel2Db;
+        peakEnvDb = s.peakEnvDb;
+        rmsEnvDb1 = s.rmsEnvDb1;
+        rmsEnvDb2 = s.rmsEnvDb2;
+        peakGainDb = s.peakGainDb;
+        rmsGainDb = s.rmsGainDb;
+    }
+
     static double pathTarget (double nepers, double base, double scale, double slope, double c,
                               const Curve& curve) noexcept;
     static double follow (double env, double target, double coef) noexcept;
-
-private:
     static double step (Envelopes& s, const Curve& curve, double a, double b, double c) noexcept;
 };
 

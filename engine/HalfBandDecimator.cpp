@@ -3,12 +3,7 @@
 HalfBandDecimator::HalfBandDecimator (const std::array<double, FilterTables::halfBandLength>& taps) noexcept
     : centreTap (taps[FilterTables::halfBandLength / 2])
 {
-    std::array<double, oddTaps> oddTable;
-
-    for (int j = 0; j < oddTaps; ++j)
-        oddTable[static_cast<std::size_t> (j)] = taps[static_cast<std::size_t> (2 * j + 1)];
-
-    oddPart.assign (oddTable);
+    oddPart.assign (taps, 1, 2);
 }
 
 void HalfBandDecimator::reset() noexcept

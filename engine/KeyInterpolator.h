@@ -2,6 +2,7 @@
 
 #include "BlockHistory.h"
 #include "EngineChunk.h"
+#include "PhaseTaps.h"
 
 #include <array>
 #include <cstddef>
@@ -17,17 +18,10 @@ template <int F>
 class KeyInterpolator
 {
 public:
-    static constexpr int taps = 16 * F;
     static constexpr std::size_t phases = F;
-    static constexpr std::size_t tapCount = taps;
-    static constexpr int framesPerPhase = taps / F;
+    static constexpr int framesPerPhase = PhaseTaps<F>::perPhase;
 
-    explicit KeyInterpolator (const std::array<double, tapCount>& table) noexcept
-    {
-        for (int p = 0; p < F; ++p)
-            for (int j = 0; j < framesPerPhase; ++j)
-                phaseTaps[static_cast<std::size_t> (p * framesPerPhase + j)] = table[static_cast<std::size_t> (p + F * j)];
-    }
+    explicit KeyInterpolator (const std::array<double, PhaseTaps<F>::tapCount>& table) noexcept : phaseTaps (table) {}
 
     void reset() noexcept
     {
@@ -64,7 +58,7 @@ public:
 
                 for (int p = 0; p < F; ++p)
                 {
-                    const V c = Isa::broadcast (phaseTaps[static_cast<std::size_t> (p * framesPerPhase + j)]);
+                    const V c = Isa::broadcast (phaseTaps (p, j));
                     sa[p] = Isa::fma (c, va, sa[p]);
                     sb[p] = Isa::fma (c, vb, sb[p]);
                 }
@@ -87,7 +81,7 @@ private:
     // Far below the sensing floor, and its log is finite.
     static constexpr double smallestHalfKey = 1e-300;
 
-    alignas (64) std::array<double, tapCount> phaseTaps;  // phase p's taps c[p + F j] at p * 16 + j
+    PhaseTaps<F> phaseTaps;
     BlockHistory<framesPerPhase - 1, EngineChunk::subFrames> a;
     BlockHistory<framesPerPhase - 1, EngineChunk::subFrames> b;
 };

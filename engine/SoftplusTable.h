@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstring>
 
 /** ln (1 + e^u) for a gain in dB, u = dB x ln 10 / 20, by a table of quintics: the
     feedback loop's sensing, log (|m| (1 + g) / 2), is log |m / 2| (found across the

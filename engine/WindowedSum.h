@@ -3,19 +3,20 @@
 #include <array>
 #include <cstddef>
 
-/** Zero-padded taps for WindowedSum: c[k] at k + pad, zeros around them. */
+/** Zero-padded taps for WindowedSum: tap k at k + pad, zeros around them. */
 template <int taps>
 struct PaddedTaps
 {
     static constexpr int pad = 24;  // three steps of the widest vector
 
+    /** Tap k is c[first + stride k]: a half-band filter's odd taps are (c, 1, 2). */
     template <typename Table>
-    void assign (const Table& c) noexcept
+    void assign (const Table& c, int first, int stride) noexcept
     {
         values.fill (0.0);
 
         for (int k = 0; k < taps; ++k)
-            values[static_cast<std::size_t> (k + pad)] = c[static_cast<std::size_t> (k)];
+            values[static_cast<std::size_t> (k + pad)] = c[static_cast<std::size_t> (first + stride * k)];
     }
 
     alignas (64) std::array<double, static_cast<std::size_t> (taps + 2 * pad)> values;

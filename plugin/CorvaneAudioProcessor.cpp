@@ -22,19 +22,39 @@ CorvaneAudioProcessor::CorvaneAudioProcessor()
 HostStyle CorvaneAudioProcessor::hostStyleFor (WrapperType type) noexcept
 {
     // VST 2 hosts, the renderer and the tests see the index interface's raw values.
+    HostStyle style;
+
+    if (type == wrapperType_VST3 || type == wrapperType_LV2)
+    {
+        style.placeholders = false;
+        style.lists = true;
+        style.toldOfChanges = true;
+    }
+
+    // A VST3 controller passes values on to its host only from its message thread;
+    // elsewhere they would wait for the next audio block and reach only the controller.
+    // Its host bypass then is the plug-in's own, delayed like the audio.
     if (type == wrapperType_VST3)
-        return { true, false };
+    {
+        style.toldOnMessageThread = true;
+        style.bypassIsOwn = true;
+    }
 
+    // JUCE's LV2 client writes its enabled port into the bypass parameter on every block,
+    // which would overrule the editor's button; there the port runs processBlockBypassed.
     if (type == wrapperType_LV2)
-        return { true, true };
+    {
+        style.units = true;
+        style.toldAtStart = true;
+    }
 
-    return {};
+    return style;
 }
 
 void CorvaneAudioProcessor::addParameters()
 {
     // Only VST 2 has fixed slots to keep; elsewhere a nameless parameter is just clutter.
-    const auto slots = hostStyle.lists ? numNamedParameters : numParameters;
+    const auto slots = hostStyle.placeholders ? numParameters : numNamedParameters;
 
     for (int i = 0; i < slots; ++i)
     {
@@ -80,9 +100,8 @@ void CorvaneAudioProcessor::prepareToPlay (double sampleRate, int)
     engine->reset();
     currentGain = 1.0;
 
-    // An LV2 host only knows the values that the plug-in announces.
-    if (wrapperType == wrapperType_LV2)
-        tellHostOfValues();
+    if (hostStyle.toldAtStart)
+        tellHost();
 }
 
 void CorvaneAudioProcessor::releaseResources()
@@ -107,10 +126,7 @@ void CorvaneAudioProcessor::processBlockBypassed (juce::AudioBuffer<float>& buff
 
 juce::AudioProcessorParameter* CorvaneAudioProcessor::getBypassParameter() const
 {
-    // A VST3 host's bypass button then is the plug-in's own, delayed like the audio.
-    // LV2 drives this parameter from its enabled port on every block, which would
-    // overrule the editor's button; there the port runs processBlockBypassed instead.
-    return wrapperType == wrapperType_VST3 ? parameter (bypassIndex) : nullptr;
+    return hostStyle.bypassIsOwn ? parameter (bypassIndex) : nullptr;
 }
 
 void CorvaneAudioProcessor::applyParameterChanges() noexcept
@@ -237,23 +253,22 @@ void CorvaneAudioProcessor::setParameter (int index, float value)
 void CorvaneAudioProcessor::switchOff (int index)
 {
     setParameter (index, 0.0f);
-
-    // A VST 2 host is never told; the others keep their view equal to the plug-in's.
-    if (hostStyle.lists)
-        tellHostOfValues();
+    tellHost (parameterObjects[static_cast<size_t> (index)]);
 }
 
-void CorvaneAudioProcessor::tellHostOfValues()
+void CorvaneAudioProcessor::tellHost (ProcessorParameter* only)
 {
-    // A VST3 controller passes values on to its host only from its message thread;
-    // elsewhere they would wait for the next audio block and reach only the controller.
-    if (wrapperType == wrapperType_VST3 && ! juce::MessageManager::existsAndIsCurrentThread())
-    {
-        triggerAsyncUpdate();
+    // A VST 2 host is never told; the others keep their view equal to the plug-in's.
+    if (! hostStyle.toldOfChanges)
         return;
-    }
 
-    handleAsyncUpdate();
+    // Off the message thread every value goes later, in one announcement.
+    if (hostStyle.toldOnMessageThread && ! juce::MessageManager::existsAndIsCurrentThread())
+        triggerAsyncUpdate();
+    else if (only != nullptr)
+        only->sendValueChangedMessageToListeners (only->getValue());
+    else
+        handleAsyncUpdate();
 }
 
 void CorvaneAudioProcessor::handleAsyncUpdate()
@@ -288,11 +303,7 @@ void CorvaneAudioProcessor::setCurrentProgram (int index)
         setParameter (j, slot.values[j]);
 
     reapplyAll = true;
-
-    // A VST 2 host hears nothing of a program change; hosts of the other formats keep
-    // their own copy of every value and must learn the new ones.
-    if (hostStyle.lists)
-        tellHostOfValues();
+    tellHost();
 }
 
 const juce::String CorvaneAudioProcessor::getProgramName (int index)

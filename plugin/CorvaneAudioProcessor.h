@@ -86,7 +86,8 @@ private:
     void addParameters();
     void loadFactoryBank();
     void switchOff (int index);
-    void tellHostOfValues();
+    /** Tells a host that keeps its own copy of the values about one of them, or all. */
+    void tellHost (ProcessorParameter* only = nullptr);
     void handleAsyncUpdate() override;
     void applyParameterChanges() noexcept;
     void render (juce::AudioBuffer<float>& buffer) noexcept;

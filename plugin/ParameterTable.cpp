@@ -180,8 +180,6 @@ const ParameterChoice peakRatioChoices[] { { "Compressor", 0.0f }, { "Limiter", 
 const ParameterChoice qualityChoices[] { { "Precise", 0.0f }, { "Eco", 1.0f } };
 const ParameterChoice meterScaleChoices[] { { "6 dB", 0.0f }, { "12 dB", 0.25f }, { "24 dB", 0.5f }, { "48 dB", 0.75f } };
 const ParameterChoice slopeChoices[] { { "off", 0.0f }, { "3 dB/oct", 0.1f }, { "6 dB/oct", 0.2f }, { "12 dB/oct", 0.3f } };
-
-void placeholderText (double, juce::String&) {}
 } // namespace
 
 using K = ParameterKind;
@@ -226,9 +224,9 @@ const ParameterInfo parameterTable[numParameters] = {
     // The editor's meter reads it; the audio does not.
     { "Meter Scale", "meterscale", K::fourWay, 0.0f, 0.0f, meterScaleText,
       noScale, meterScaleChoices, 4, nullptr, nullptr },
-    { "", "", K::placeholder, 0.0f, 0.0f, placeholderText, noScale, nullptr, 0, nullptr, nullptr },
-    { "", "", K::placeholder, 0.0f, 0.0f, placeholderText, noScale, nullptr, 0, nullptr, nullptr },
-    { "", "", K::placeholder, 0.0f, 0.0f, placeholderText, noScale, nullptr, 0, nullptr, nullptr },
+    { "", "", K::placeholder, 0.0f, 0.0f, nullptr, noScale, nullptr, 0, nullptr, nullptr },
+    { "", "", K::placeholder, 0.0f, 0.0f, nullptr, noScale, nullptr, 0, nullptr, nullptr },
+    { "", "", K::placeholder, 0.0f, 0.0f, nullptr, noScale, nullptr, 0, nullptr, nullptr },
 };
 
 bool isNamedParameter (int index) noexcept

@@ -78,7 +78,7 @@ struct ParameterInfo
     ParameterKind kind;
     float fullResetValue;   // the value of the first factory program
     float doubleClickValue; // where a double-click returns a knob
-    ValueToTextFunction toText;
+    ValueToTextFunction toText;   // none for the placeholders
     NaturalScale natural;   // continuous parameters only
     const ParameterChoice* choices; // the other kinds, except placeholders
     int numChoices;

@@ -8,15 +8,34 @@
 
 class CorvaneAudioProcessor;
 
-/** What a plug-in format's hosts expect of a parameter besides its value and text. */
+/** What a plug-in format's hosts expect of the parameters besides values and texts.
+    The default is the index interface of VST 2. */
 struct HostStyle
 {
+    /** The three nameless slots that the index interface has always shown. */
+    bool placeholders = true;
+
     /** Switches and selectors as evenly spaced entries of a list instead of the raw
         values the index interface carries. */
     bool lists = false;
 
     /** Ranges in the parameter's own unit (dB, ms, Hz, %) and the unit as label. */
     bool units = false;
+
+    /** The host keeps its own copy of every value and must hear of the changes the
+        plug-in makes itself: program changes, restored states, Delta and Bypass
+        switching each other off. */
+    bool toldOfChanges = false;
+
+    /** ... and hears them only from the plug-in's message thread. */
+    bool toldOnMessageThread = false;
+
+    /** ... and of every value when processing is prepared, having no other way to
+        learn them. */
+    bool toldAtStart = false;
+
+    /** The host's bypass button is the plug-in's own Bypass. */
+    bool bypassIsOwn = false;
 };
 
 /** One slot of the parameter table as the framework's parameter object.

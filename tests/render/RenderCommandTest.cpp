@@ -276,6 +276,12 @@ TEST (RenderVersion, PrintsThePluginsVersionAndTheHelpNamesIt)
     const auto help = runRenderer ({ "--help" });
     EXPECT_EQ (help.exitCode, 0);
     EXPECT_TRUE (help.output.contains ("velmora-render --version"));
+
+    // Every named parameter's key, and nothing of the nameless slots.
+    const auto keys = juce::StringArray::fromLines (help.output.fromFirstOccurrenceOf ("Parameter keys:", false, false).trim());
+    ASSERT_EQ (keys.size(), numNamedParameters);
+    for (int i = 0; i < numNamedParameters; ++i)
+        EXPECT_TRUE (keys[i].trim().startsWith (parameterTable[i].stateKey)) << keys[i];
 }
 
 TEST_F (RenderTest, ReadsAiffAndFlacAndWritesTheChosenFormat)

@@ -42,8 +42,8 @@ int RenderCommand::run()
         {
             case RenderOptions::Mode::help:
                 printLine (RenderOptions::usage());
-                for (const auto& info : parameterTable)
-                    printLine ("  " + juce::String (info.stateKey).paddedRight (' ', 16) + info.name);
+                for (int i = 0; i < numNamedParameters; ++i)
+                    printLine ("  " + juce::String (parameterTable[i].stateKey).paddedRight (' ', 16) + parameterTable[i].name);
                 break;
             case RenderOptions::Mode::version:
                 printLine ("velmora-render " VELMORA_VERSION);
