@@ -94,3 +94,9 @@ for component in "${components[@]}"; do
         echo "installed $target"
     done < <(items "$component")
 done
+
+# The programs are only found by name where the folder is on the search path.
+if [[ " ${components[*]} " == *" standalone "* || " ${components[*]} " == *" render "* ]] \
+    && [[ ":$PATH:" != *":$bin_dir:"* ]]; then
+    echo "install: $bin_dir is not on PATH; run the programs as $bin_dir/velmora and $bin_dir/velmora-render, or add it to PATH"
+fi
