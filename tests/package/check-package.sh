@@ -42,7 +42,7 @@ echo "== programs and manual pages"
 [ "$("$root/usr/bin/velmora-render" --version)" = "velmora-render 1.0.0" ] || fail "velmora-render --version is not 1.0.0"
 # Made from --help: every option the program knows is in its manual page.
 page_text=$(zcat "$root/usr/share/man/man1/velmora-render.1.gz" | sed 's/\\-/-/g')
-for option in --program --float --picture --list-programs --demo-material --version; do
+for option in --program --float --picture --list-programs --demo-material --version -V; do
     grep -q -- "$option" <<<"$page_text" || fail "the manual page of velmora-render lacks $option"
 done
 for page in velmora velmora-render; do

@@ -5,6 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+
 namespace
 {
     struct RenderRun
@@ -168,7 +174,7 @@ TEST_F (RenderTest, OutputIsWhatTheProcessorMakesWithTheSameSettings)
     const auto input = music (30000, sampleRate);
     write ("in.wav", input, sampleRate);
 
-    const auto run = render ({ "--float", "--program", "4", "threshold=0.3", "ratio=0.8", "in.wav", "out.wav" });
+    const auto run = render ({ "--float", "--program", "4", "threshold=norm:0.3", "ratio=norm:0.8", "in.wav", "out.wav" });
     ASSERT_EQ (run.exitCode, 0) << run.output;
     const auto out = read ("out.wav");
 
@@ -227,7 +233,7 @@ TEST_F (RenderTest, PrintsEveryParameterAndASummary)
     input.setSample (0, 5000, -0.25f);
     write ("in.wav", input);
 
-    const auto run = render ({ "threshold=0.35", "drymix=1", "in.wav", "out.wav" });
+    const auto run = render ({ "threshold=norm:0.35", "drymix=norm:1", "in.wav", "out.wav" });
     ASSERT_EQ (run.exitCode, 0) << run.output;
 
     CorvaneAudioProcessor expected;
@@ -249,22 +255,29 @@ TEST_F (RenderTest, PrintsEveryParameterAndASummary)
     EXPECT_TRUE (run.output.contains ("largest gain reduction: "));
 }
 
-TEST_F (RenderTest, SettingsMayBeWrittenAsTheParameterShowsThem)
+TEST_F (RenderTest, SettingsAreReadInTheParametersUnitsAndListedOnesShownByName)
 {
     write ("in.wav", clicks (4000, { 100 }));
-    const auto run = render ({ "threshold=-24dB", "ratio=4:1", "attack=20ms", "releasepeak=1.5 s", "quality=Eco",
-                               "delta=on", "keyhpslope=6dB/oct", "in.wav", "out.wav" });
+    const std::tuple<const char*, int, const char*> settings[] {
+        { "makeup=0", makeupIndex, "0.0 dB" }, { "attack=1", attackIndex, "1.0 ms" }, { "ratio=4:1", ratioIndex, "4.0:1" },
+        { "threshold=norm:0.3", thresholdIndex, "-18.0 dB" }, { "releasepeak=1.5 s", releasePeakIndex, "1.5 s" },
+        { "keyhpfrequency=0.2kHz", keyHpFrequencyIndex, "200 Hz" }, { "quality=eco", qualityIndex, "Eco" },
+        { "delta=yes", deltaIndex, "on" }, { "keyhpslope=12", keyHpSlopeIndex, "12 dB/oct" }, { "drymix=-6", dryMixIndex, "-6.0 dB" }
+    };
+    juce::StringArray arguments { "in.wav", "out.wav" };
+    for (const auto& setting : settings)
+        arguments.add (std::get<0> (setting));
+    const auto run = render (arguments);
     ASSERT_EQ (run.exitCode, 0) << run.output;
 
     const auto lines = run.lines();
-    const auto shown = [&lines] (int index) { return lines[index + 1].trim().fromFirstOccurrenceOf (parameterTable[index].name, false, false).trim(); };
-    EXPECT_EQ (shown (thresholdIndex), "-24.0 dB");
-    EXPECT_EQ (shown (ratioIndex), "4.0:1");
-    EXPECT_EQ (shown (attackIndex), "20 ms");
-    EXPECT_EQ (shown (releasePeakIndex), "1.5 s");
-    EXPECT_EQ (shown (qualityIndex), "Eco");
-    EXPECT_EQ (shown (deltaIndex), "on");
-    EXPECT_EQ (shown (keyHpSlopeIndex), "6 dB/oct");
+    for (const auto& [setting, index, text] : settings)
+        EXPECT_EQ (lines[index + 1].trim(), juce::String (parameterTable[index].name).paddedRight (' ', 18) + text) << setting;
+
+    // The program's slope is stored as 0.333, which runs 12 dB/oct.
+    const auto glue = render ({ "-p", "mastering: GLUE", "in.wav", "out.wav" });
+    EXPECT_TRUE (glue.output.startsWith ("program: 2 Mastering - Glue\n")) << glue.output;
+    EXPECT_TRUE (glue.output.contains ("\n  Key HP Slope      12 dB/oct\n")) << glue.output;
 }
 
 TEST (RenderVersion, PrintsThePluginsVersionAndTheHelpNamesIt)
@@ -273,15 +286,25 @@ TEST (RenderVersion, PrintsThePluginsVersionAndTheHelpNamesIt)
     EXPECT_EQ (version.exitCode, 0);
     EXPECT_EQ (version.output.trimEnd(), juce::String ("velmora-render ") + JucePlugin_VersionString);
 
+    EXPECT_EQ (runRenderer ({ "-V" }).output, version.output);
+
     const auto help = runRenderer ({ "--help" });
     EXPECT_EQ (help.exitCode, 0);
-    EXPECT_TRUE (help.output.contains ("velmora-render --version"));
+    for (const auto* option : { "\n  --list-programs ", "\n  --demo-material <", "\n  -V, --version " })
+        EXPECT_TRUE (help.output.contains (option)) << option;
 
     // Every named parameter's key, and nothing of the nameless slots.
     const auto keys = juce::StringArray::fromLines (help.output.fromFirstOccurrenceOf ("Parameter keys:", false, false).trim());
     ASSERT_EQ (keys.size(), numNamedParameters);
     for (int i = 0; i < numNamedParameters; ++i)
         EXPECT_TRUE (keys[i].trim().startsWith (parameterTable[i].stateKey)) << keys[i];
+
+    const std::pair<int, const char*> ranges[] { { thresholdIndex, "-60 to 0 dB" }, { ratioIndex, "1:1 to 7:1" },
+                                                 { attackIndex, "0.01 to 500 ms" }, { keyHpFrequencyIndex, "30 to 400 Hz" },
+                                                 { dryMixIndex, "Off, -60 to 0 dB" }, { qualityIndex, "Precise, Eco" },
+                                                 { keyHpSlopeIndex, "off, 3 dB/oct, 6 dB/oct, 12 dB/oct" } };
+    for (const auto& [index, range] : ranges)
+        EXPECT_TRUE (keys[index].trimEnd().endsWith (range)) << keys[index];
 }
 
 TEST_F (RenderTest, ReadsAiffAndFlacAndWritesTheChosenFormat)
@@ -342,6 +365,7 @@ namespace
         const char* what;
         std::vector<const char*> arguments;
         const char* error;
+        int status;
 
         friend void PrintTo (const BadInput& b, std::ostream* os) { *os << b.what; }
     };
@@ -354,13 +378,16 @@ TEST_P (BadInputTest, OneErrorLineAFailingExitAndNoOutputFile)
     write ("in.wav", clicks (1000, { 10 }));
     file ("text.wav").replaceWithText ("not audio at all");
     file ("old.wav").replaceWithText ("an earlier render");
+    ASSERT_TRUE (file ("in.wav").createSymbolicLink (file ("link.wav"), false));
+    juce::MemoryBlock inputBytes, inputAfter;
+    file ("in.wav").loadFileAsData (inputBytes);
 
     juce::StringArray arguments;
     for (const auto* argument : GetParam().arguments)
         arguments.add (argument);
     const auto run = render (arguments);
 
-    EXPECT_NE (run.exitCode, 0);
+    EXPECT_EQ (run.exitCode, GetParam().status);
     const auto lines = run.lines();
     ASSERT_EQ (lines.size(), 1) << run.output;
     EXPECT_TRUE (lines[0].startsWith ("velmora-render: error: ")) << lines[0];
@@ -368,27 +395,132 @@ TEST_P (BadInputTest, OneErrorLineAFailingExitAndNoOutputFile)
 
     // Only the files the test made: no output, no temporary left behind, the earlier
     // render untouched.
-    EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFilesAndDirectories | juce::File::ignoreHiddenFiles, "*"), 3);
+    EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFilesAndDirectories | juce::File::ignoreHiddenFiles, "*"), 4);
     EXPECT_EQ (folder.findChildFiles (juce::File::findFiles, false, ".*").size(), 0);
     EXPECT_EQ (file ("old.wav").loadFileAsString(), "an earlier render");
+    file ("in.wav").loadFileAsData (inputAfter);
+    EXPECT_EQ (inputAfter, inputBytes);
 }
 
 INSTANTIATE_TEST_SUITE_P (Cases, BadInputTest,
     testing::Values (
-        BadInput { "MissingInput", { "missing.wav", "out.wav" }, "input file not found" },
-        BadInput { "NotAudio", { "text.wav", "old.wav" }, "cannot read" },
-        BadInput { "UnknownProgramName", { "-p", "No Such Program", "in.wav", "out.wav" }, "unknown program 'No Such Program'" },
-        BadInput { "ProgramNumberTooHigh", { "-p", "16", "in.wav", "out.wav" }, "unknown program '16'" },
-        BadInput { "ProgramNumberZero", { "-p", "0", "in.wav", "out.wav" }, "unknown program '0'" },
-        BadInput { "UnknownKey", { "in.wav", "old.wav", "loudness=0.5" }, "unknown parameter key 'loudness'" },
-        BadInput { "ValueAboveOne", { "in.wav", "out.wav", "threshold=1.5" }, "outside its range" },
-        BadInput { "ValueBelowZero", { "in.wav", "out.wav", "ratio=-0.1" }, "outside its range" },
-        BadInput { "ValueBeyondTheKnob", { "in.wav", "out.wav", "threshold=-90dB" }, "outside its range" },
-        BadInput { "ValueNotANumber", { "in.wav", "out.wav", "ratio=half" }, "from 0 to 1 or a setting such as '2.0:1'" },
-        BadInput { "ValueInAnotherUnit", { "in.wav", "out.wav", "attack=10dB" }, "not '10dB'" },
-        BadInput { "UnknownSetting", { "in.wav", "out.wav", "quality=Fast" }, "such as 'Precise'" },
-        BadInput { "OutputFolderMissing", { "in.wav", "no/such/folder/out.wav" }, "cannot write" },
-        BadInput { "OutputFormatUnknown", { "in.wav", "out.mp3" }, "must end in .wav or .flac" },
-        BadInput { "FloatFlac", { "--float", "in.wav", "out.flac" }, "WAV output only" },
-        BadInput { "InputMissingAltogether", { "in.wav" }, "expected an input and an output file" }),
+        BadInput { "MissingInput", { "missing.wav", "out.wav" }, "input file not found", 1 },
+        BadInput { "NotAudio", { "text.wav", "old.wav" }, "cannot read", 1 },
+        BadInput { "UnknownProgramName", { "-p", "No Such Program", "in.wav", "out.wav" }, "unknown program 'No Such Program'", 2 },
+        BadInput { "ProgramNameMisspelt", { "-p", "Drum Bus: Snapy", "in.wav", "out.wav" }, "closest: 'Drum Bus: Snappy', 'Drum Bus:", 2 },
+        BadInput { "ProgramNumberTooHigh", { "-p", "16", "in.wav", "out.wav" }, "unknown program '16'", 2 },
+        BadInput { "ProgramNumberZero", { "-p", "0", "in.wav", "out.wav" }, "unknown program '0'", 2 },
+        BadInput { "UnknownKey", { "in.wav", "old.wav", "loudness=0.5" }, "unknown parameter key 'loudness'", 2 },
+        BadInput { "BareNumberOutsideTheRange", { "in.wav", "out.wav", "threshold=1" }, "'threshold' must be from -60 to 0 dB, not '1'", 2 },
+        BadInput { "RatioOutsideTheRange", { "in.wav", "out.wav", "ratio=100:1" }, "must be from 1:1 to 7:1, not '100:1'", 2 },
+        BadInput { "FrequencyOutsideTheRange", { "in.wav", "out.wav", "keyhpfrequency=1kHz" }, "must be from 30 to 400 Hz", 2 },
+        BadInput { "NormalizedAboveOne", { "in.wav", "out.wav", "attack=norm:1.5" }, "must be a number from 0 to 1", 2 },
+        BadInput { "ValueNotANumber", { "in.wav", "out.wav", "ratio=half" }, "not 'half'", 2 },
+        BadInput { "ValueInAnotherUnit", { "in.wav", "out.wav", "drymix=50%" }, "from -60 to 0 dB or Off, not '50%'", 2 },
+        BadInput { "UnknownSetting", { "in.wav", "out.wav", "quality=Fast" }, "one of Precise, Eco", 2 },
+        BadInput { "OutputIsTheInput", { "in.wav", "in.wav" }, "is the input file", 2 },
+        BadInput { "OutputLinksToTheInput", { "in.wav", "link.wav" }, "is the input file", 2 },
+        BadInput { "PictureNotPng", { "--picture", "picture.jpg", "in.wav", "out.wav" }, "must end in .png", 2 },
+        BadInput { "PictureFolderMissing", { "--picture", "no/such/folder/p.png", "in.wav", "out.wav" }, "cannot write", 1 },
+        BadInput { "OutputFolderMissing", { "in.wav", "no/such/folder/out.wav" }, "cannot write", 1 },
+        BadInput { "OutputFormatUnknown", { "in.wav", "out.mp3" }, "must end in .wav or .flac", 2 },
+        BadInput { "FloatFlac", { "--float", "in.wav", "out.flac" }, "WAV output only", 2 },
+        BadInput { "InputMissingAltogether", { "in.wav" }, "expected an input and an output file", 2 }),
     [] (const auto& testCase) { return std::string (testCase.param.what); });
+
+namespace
+{
+    // Ten minutes at 8 kHz in 8 bits: long enough to be caught mid-render and to need a
+    // coarse time axis, small enough to write quickly.
+    juce::AudioBuffer<float> tenMinutesOfNoise()
+    {
+        juce::AudioBuffer<float> audio (1, 8000 * 600);
+        juce::Random random (5);
+        for (int i = 0; i < audio.getNumSamples(); ++i)
+            audio.setSample (0, i, random.nextFloat() - 0.5f);
+        return audio;
+    }
+
+    struct Interrupt
+    {
+        int signal;
+        int status;
+    };
+
+    struct InterruptTest : RenderTest, testing::WithParamInterface<Interrupt> {};
+}
+
+TEST_P (InterruptTest, RemovesTheTemporaryFileAndLeavesTheOutputAsItWas)
+{
+    write ("long.wav", tenMinutesOfNoise(), 8000.0, 8);
+    file ("out.wav").replaceWithText ("an earlier render");
+
+    // Started by hand for its process id, its output silenced.
+    auto input = file ("long.wav").getFullPathName().toStdString();
+    auto output = file ("out.wav").getFullPathName().toStdString();
+    std::vector<char*> argv { const_cast<char*> (VELMORA_RENDER_PATH), input.data(), output.data(), nullptr };
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init (&quiet);
+    posix_spawn_file_actions_addopen (&quiet, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2 (&quiet, STDOUT_FILENO, STDERR_FILENO);
+    pid_t pid = 0;
+    ASSERT_EQ (posix_spawn (&pid, VELMORA_RENDER_PATH, &quiet, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy (&quiet);
+
+    // Once the temporary file is there, the render is under way.
+    for (int i = 0; i < 10000 && folder.findChildFiles (juce::File::findFiles, false, ".*").isEmpty(); ++i)
+        std::this_thread::sleep_for (std::chrono::milliseconds (1));
+    ASSERT_FALSE (folder.findChildFiles (juce::File::findFiles, false, ".*").isEmpty());
+    kill (pid, GetParam().signal);
+
+    int status = 0;
+    ASSERT_EQ (waitpid (pid, &status, 0), pid);
+    ASSERT_TRUE (WIFEXITED (status));
+    EXPECT_EQ (WEXITSTATUS (status), GetParam().status);
+    EXPECT_EQ (folder.findChildFiles (juce::File::findFiles, false, ".*").size(), 0);
+    EXPECT_EQ (file ("out.wav").loadFileAsString(), "an earlier render");
+}
+
+INSTANTIATE_TEST_SUITE_P (Signals, InterruptTest, testing::Values (Interrupt { SIGINT, 130 }, Interrupt { SIGTERM, 143 }),
+    [] (const auto& testCase) { return testCase.param.signal == SIGINT ? "Sigint" : "Sigterm"; });
+
+TEST_F (RenderTest, TimeLabelsOfALongRenderStayApart)
+{
+    write ("long.wav", tenMinutesOfNoise(), 8000.0, 8);
+    ASSERT_EQ (render ({ "--picture", "long.png", "long.wav", "out.wav" }).exitCode, 0);
+    const auto picture = juce::ImageFileFormat::loadFrom (file ("long.png"));
+    ASSERT_TRUE (picture.isValid());
+
+    // Runs of inked columns in the axis strip, each a label, with clear gaps between.
+    std::vector<int> widths;
+    int gap = 100;
+    for (int x = 0; x < picture.getWidth(); ++x)
+    {
+        bool inked = false;
+        for (int y = picture.getHeight() - 28; y < picture.getHeight() - 8; ++y)
+            inked = inked || picture.getPixelAt (x, y).getBrightness() > 0.4f;
+        if (inked && gap >= 8)
+            widths.push_back (1);
+        else if (inked)
+            widths.back() += gap + 1;
+        gap = inked ? 0 : gap + 1;
+    }
+    EXPECT_GE (widths.size(), 5u);
+    EXPECT_LE (widths.size(), 16u);
+    for (const int width : widths)
+        EXPECT_LT (width, 60);
+}
+
+TEST_F (RenderTest, ATruncatedWavRendersTheSamplesThatAreThere)
+{
+    write ("in.wav", music (10000, 44100.0), 44100.0, 16);
+    juce::MemoryBlock bytes;
+    file ("in.wav").loadFileAsData (bytes);
+    bytes.setSize (bytes.getSize() - 6000 * 4);
+    file ("cut.wav").replaceWithData (bytes.getData(), bytes.getSize());
+
+    const auto run = render ({ "cut.wav", "out.wav" });
+    ASSERT_EQ (run.exitCode, 0) << run.output;
+    EXPECT_TRUE (run.output.contains ("warning: " + file ("cut.wav").getFullPathName() + " holds 4000 of the 10000 samples")) << run.output;
+    EXPECT_EQ (read ("out.wav").getNumSamples(), 4000);
+}

@@ -1,5 +1,6 @@
 #include "OfflineRenderer.h"
 
+#include "Interruption.h"
 #include "ProgressBar.h"
 
 OfflineRenderer::OfflineRenderer (CorvaneAudioProcessor& processorToUse, double sampleRate)
@@ -28,7 +29,8 @@ OfflineRenderer::Result OfflineRenderer::render (juce::AudioFormatReader& reader
     Result result;
     result.written = true;
 
-    for (juce::int64 position = 0; position < total && result.written; position += blockSize)
+    // An interruption stops between blocks; the caller discards the unfinished output.
+    for (juce::int64 position = 0; position < total && result.written && Interruption::caught() == 0; position += blockSize)
     {
         const int numSamples = static_cast<int> (std::min<juce::int64> (blockSize, total - position));
         const int numRead = static_cast<int> (juce::jlimit<juce::int64> (0, numSamples, length - position));

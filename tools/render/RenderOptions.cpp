@@ -1,9 +1,7 @@
 #include "RenderOptions.h"
 
 #include "ParameterTable.h"
-
-#include <cmath>
-#include <cstdlib>
+#include "SettingText.h"
 
 namespace
 {
@@ -16,43 +14,18 @@ namespace
         return -1;
     }
 
-    // The whole text must be a number: "0.3x" is a typing error, not 0.3.
-    bool parseNumber (const juce::String& text, double& number)
-    {
-        const auto utf8 = text.trim().toStdString();
-        if (utf8.empty())
-            return false;
-
-        char* end = nullptr;
-        number = std::strtod (utf8.c_str(), &end);
-        return end == utf8.c_str() + utf8.size() && std::isfinite (number);
-    }
-
     juce::String parseSetting (const juce::String& argument, RenderOptions& options)
     {
         const auto key = argument.upToFirstOccurrenceOf ("=", false, false).trim();
-        const auto valueText = argument.fromFirstOccurrenceOf ("=", false, false);
         const int index = indexForKey (key);
         if (index < 0)
             return "unknown parameter key '" + key + "'";
 
-        // A bare number from 0 to 1 is a normalized value; anything else is read the
-        // way the parameter shows it: "-24dB", "4:1", "10ms", "Eco", "on".
-        double value = 0.0;
-        if (! parseNumber (valueText, value) || value < 0.0 || value > 1.0)
-        {
-            const auto natural = valueForText (index, valueText);
-            if (! natural)
-                return "value of '" + key + "' must be a number from 0 to 1 or a setting such as '"
-                       + parameterText (index, parameterTable[index].fullResetValue).removeCharacters (" ")
-                       + "', not '" + valueText + "'";
+        const auto reading = SettingText::read (index, argument.fromFirstOccurrenceOf ("=", false, false));
+        if (! reading.value)
+            return reading.error;
 
-            value = *natural;
-            if (value < 0.0 || value > 1.0)
-                return "value of '" + key + "' lies outside its range: '" + valueText + "'";
-        }
-
-        options.settings.push_back ({ index, static_cast<float> (value) });
+        options.settings.push_back ({ index, *reading.value });
         return {};
     }
 
@@ -69,6 +42,8 @@ namespace
             return "output file must end in .wav or .flac: " + files[1];
         if (options.floatOutput && options.writesFlac())
             return "--float applies to WAV output only";
+        if (options.picture != juce::File() && ! options.picture.hasFileExtension (".png"))
+            return "--picture writes PNG, so its file name must end in .png: " + options.picture.getFileName();
 
         return {};
     }
@@ -89,7 +64,7 @@ juce::String RenderOptions::parse (const juce::StringArray& arguments, RenderOpt
             options.mode = Mode::help;
             return {};
         }
-        if (argument == "--version")
+        if (argument == "-V" || argument == "--version")
         {
             options.mode = Mode::version;
             return {};
@@ -154,11 +129,21 @@ juce::String RenderOptions::usage()
            "  or:  velmora-render --version\n"
            "\n"
            "Options:\n"
-           "  -p, --program <n|name>  factory program by number (as listed) or exact name\n"
+           "  -p, --program <n|name>  factory program by number or name, as --list-programs\n"
+           "                          shows them (letter case and separators do not matter)\n"
            "  --float                 write 32-bit float WAV instead of 24-bit\n"
            "  --picture <file.png>    draw input, output and gain reduction over time\n"
-           "  key=value               set a parameter by its state key, to a value 0..1 or as\n"
-           "                          its text reads: threshold=-24dB ratio=4:1 quality=Eco\n"
+           "  --list-programs         list the factory programs by number and name\n"
+           "  --demo-material <file.wav>\n"
+           "                          write six seconds of generated drums, bass and chord\n"
+           "  -h, --help              show this help\n"
+           "  -V, --version           show the version\n"
+           "  key=value               set a parameter by its key: a number is read in the\n"
+           "                          parameter's unit, written or not (threshold=-24dB,\n"
+           "                          makeup=3, ratio=4:1, attack=20ms, releasepeak=1.2s,\n"
+           "                          keyhpfrequency=0.1kHz), a setting by its name\n"
+           "                          (quality=Eco, keyhpslope=12dB/oct, delta=on), and\n"
+           "                          norm:0.3 is a normalized value from 0 to 1\n"
            "\n"
            "Parameter keys:";
 }

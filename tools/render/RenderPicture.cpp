@@ -144,12 +144,42 @@ void RenderPicture::drawTimeAxis (juce::Graphics& g, juce::Rectangle<int> area, 
     if (seconds <= 0.0)
         return;
 
-    const double step = seconds > 20.0 ? 5.0 : (seconds > 4.0 ? 1.0 : 0.25);
+    // The finest step that leaves each label room for its widest text.
+    constexpr float labelWidth = 60.0f;
+    const auto maxLabels = static_cast<double> (area.getWidth()) / (labelWidth * 1.5f);
+    double step = 3600.0 * std::ceil (seconds / maxLabels / 3600.0);
+    for (const double nice : { 0.1, 0.25, 0.5, 1.0, 2.0, 5.0, 10.0, 15.0, 30.0, 60.0, 120.0, 300.0, 600.0, 900.0, 1800.0 })
+    {
+        if (seconds / nice <= maxLabels)
+        {
+            step = nice;
+            break;
+        }
+    }
+
     g.setColour (labels);
     g.setFont (11.0f);
-    for (double t = 0.0; t <= seconds + 1.0e-9; t += step)
+    for (int k = 0; k * step <= seconds + 1.0e-9; ++k)
     {
+        const double t = k * step;
         const float x = static_cast<float> (area.getX()) + static_cast<float> (t / seconds) * static_cast<float> (area.getWidth());
-        g.drawText (juce::String (t, step < 1.0 ? 2 : 0) + " s", juce::Rectangle<float> (x - 30.0f, static_cast<float> (area.getY()), 60.0f, 16.0f), juce::Justification::centred);
+        g.drawText (timeLabel (t, step, seconds), juce::Rectangle<float> (x - labelWidth / 2.0f, static_cast<float> (area.getY()), labelWidth, 16.0f),
+                    juce::Justification::centred);
     }
+}
+
+juce::String RenderPicture::timeLabel (double t, double step, double seconds)
+{
+    // Minutes and seconds from a minute on: "12:30" reads better than "750 s".
+    if (seconds >= 60.0)
+    {
+        const auto whole = static_cast<int> (std::lround (t));
+        const auto twoDigits = [] (int n) { return juce::String (n).paddedLeft ('0', 2); };
+        if (seconds >= 3600.0)
+            return juce::String (whole / 3600) + ":" + twoDigits (whole / 60 % 60) + ":" + twoDigits (whole % 60);
+        return juce::String (whole / 60) + ":" + twoDigits (whole % 60);
+    }
+
+    const int decimals = step < 1.0 ? (step == 0.25 ? 2 : 1) : 0;
+    return juce::String (t, decimals) + " s";
 }

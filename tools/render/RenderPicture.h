@@ -23,4 +23,5 @@ private:
     static void drawWaveform (juce::Graphics& g, juce::Rectangle<int> area, const RenderTrace& trace, bool output, float fullScale);
     static void drawReduction (juce::Graphics& g, juce::Rectangle<int> area, const RenderTrace& trace);
     static void drawTimeAxis (juce::Graphics& g, juce::Rectangle<int> area, double seconds);
+    static juce::String timeLabel (double t, double step, double seconds);
 };

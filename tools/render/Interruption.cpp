@@ -1,0 +1,31 @@
+#include "Interruption.h"
+
+#include <csignal>
+#include <initializer_list>
+
+namespace
+{
+    volatile std::sig_atomic_t caughtSignal = 0;
+
+    extern "C" void noteSignal (int signal)
+    {
+        caughtSignal = signal;
+    }
+}
+
+void Interruption::install()
+{
+    struct sigaction action {};
+    action.sa_handler = noteSignal;
+    sigemptyset (&action.sa_mask);
+    // Writes in progress go on rather than fail, so the stop is always an interruption.
+    action.sa_flags = static_cast<int> (SA_RESTART | SA_RESETHAND);
+
+    for (const int signal : { SIGINT, SIGTERM })
+        sigaction (signal, &action, nullptr);
+}
+
+int Interruption::caught() noexcept
+{
+    return caughtSignal;
+}
