@@ -1,21 +1,27 @@
 #!/usr/bin/env bash
 # check-standalone.sh <velmora>: the standalone application run as a process: what it
 # answers without opening a window, with and without a display, and whether its window
-# under a virtual X server shows the muted-input banner, with no audio device and with
-# a device that has inputs.
+# on a virtual X server shows the muted-input banner, with no audio device and with a
+# device that has inputs.
 set -euo pipefail
 velmora="$1"
 
 fail() { echo "standalone: $*" >&2; exit 1; }
 root=$(mktemp -d)
-trap 'rm -rf "$root"' EXIT
+# Xvfb picks a free display itself and names it on fd 3: no other test's server, started
+# at the same moment, can take the same number.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3> "$root/display" 2> /dev/null &
+xvfb=$!
+trap 'kill "$xvfb"; rm -rf "$root"' EXIT
+for _ in $(seq 100); do [ -s "$root/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$root/display")"
 
 echo "== answers without a window"
-# display (none, xvfb or a name) | argument | exit status | stream | its only line
+# display (none, this one or a name) | argument | exit status | stream | its only line
 while IFS='|' read -r display argument status stream line; do
     case "$display" in
         none) command=(env -u DISPLAY "$velmora") ;;
-        xvfb) command=(xvfb-run -a "$velmora") ;;
+        this) command=("$velmora") ;;
         *) command=(env DISPLAY="$display" "$velmora") ;;
     esac
     got=0
@@ -31,21 +37,22 @@ done <<'CASES'
 none|--help|0|out|Usage: velmora
 none|-h|0|out|Usage: velmora
 none|--version|0|out|velmora 1.0.0
-xvfb|--version|0|out|velmora 1.0.0
+this|--version|0|out|velmora 1.0.0
 none||1|err|velmora: error: no display to open the window on (DISPLAY is not set)
 :9999||1|err|velmora: error: cannot open the display :9999
 none|--bogus|2|err|velmora: error: unknown argument --bogus (see --help)
 CASES
 
 # The height of velmora's window a second after it appears, with HOME set to $1.
+height() { xwininfo -root -tree | sed -n 's/^ *0x[0-9a-f]* "Velmora": .* [0-9]*x\([0-9]*\)+.*/\1/p'; }
 window_height() {
-    HOME="$1" xvfb-run -a bash -c '
-        height() { xwininfo -root -tree | sed -n "s/^ *0x[0-9a-f]* \"Velmora\": .* [0-9]*x\([0-9]*\)+.*/\1/p"; }
-        "$0" > /dev/null 2>&1 &
-        for _ in $(seq 100); do [ -n "$(height)" ] && break; sleep 0.1; done
-        sleep 1
-        height
-        kill $!' "$velmora"
+    HOME="$1" "$velmora" > /dev/null 2>&1 &
+    local pid=$!
+    for _ in $(seq 100); do [ -n "$(height)" ] && break; sleep 0.1; done
+    sleep 1
+    height
+    kill "$pid"
+    wait "$pid" || true
 }
 
 echo "== the muted-input banner"
