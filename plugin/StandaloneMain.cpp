@@ -24,8 +24,8 @@ const char* const usage =
     "  -h, --help     show this help and exit\n"
     "  --version      show the version and exit\n";
 
-/** The exit status when the arguments or the display leave nothing to run. */
-std::optional<int> answerWithoutWindow (int argc, char* argv[])
+/** The exit status when the arguments ask for an answer instead of the window. */
+std::optional<int> answerArguments (int argc, char* argv[])
 {
     if (argc == 2 && (std::strcmp (argv[1], "--help") == 0 || std::strcmp (argv[1], "-h") == 0))
     {
@@ -45,6 +45,13 @@ std::optional<int> answerWithoutWindow (int argc, char* argv[])
         return 2;
     }
 
+    return std::nullopt;
+}
+
+/** The exit status when no X display can be opened. Only DISPLAY names one: the
+    framework would try ":0.0" without it, and a window there is not what was asked. */
+std::optional<int> checkDisplay()
+{
     const auto* name = std::getenv ("DISPLAY");
 
     if (name == nullptr || *name == 0)
@@ -68,7 +75,10 @@ std::optional<int> answerWithoutWindow (int argc, char* argv[])
 
 int main (int argc, char* argv[])
 {
-    if (const auto status = answerWithoutWindow (argc, argv))
+    if (const auto status = answerArguments (argc, argv))
+        return *status;
+
+    if (const auto status = checkDisplay())
         return *status;
 
     juce::JUCEApplicationBase::createInstance = [] () -> juce::JUCEApplicationBase* { return new StandaloneApp(); };
