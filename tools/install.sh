@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Clone to installed plug-ins: builds the VST 2 library, the VST3 and LV2 bundles, the
 # standalone application and velmora-render, and installs them through cmake --install
-# where Linux hosts look, with the manual pages.
+# where Linux hosts look, with the manual pages and the standalone application's desktop
+# entry and icons.
 #
-#   tools/install.sh                     into ~/.vst, ~/.vst3, ~/.lv2, ~/.local/bin and ~/.local/share/man
-#   tools/install.sh --prefix /usr/local into /usr/local/lib/{vst,vst3,lv2}, /usr/local/bin and /usr/local/share/man
+#   tools/install.sh                     into ~/.vst, ~/.vst3, ~/.lv2, ~/.local/bin and ~/.local/share
+#   tools/install.sh --prefix /usr/local into /usr/local/lib/{vst,vst3,lv2}, /usr/local/bin and /usr/local/share
 #   tools/install.sh --uninstall [--prefix DIR]   removes what the same call installed
 #   --component NAME   only one item: vst2, vst3, lv2, standalone or render (may be repeated)
 #   --build DIR        installs from this finished build folder instead of building build/
@@ -39,11 +40,12 @@ fi
 
 if [ -n "$prefix" ]; then
     vst_dir="$prefix/lib/vst"; vst3_dir="$prefix/lib/vst3"; lv2_dir="$prefix/lib/lv2"
-    bin_dir="$prefix/bin"; man_dir="$prefix/share/man/man1"
+    bin_dir="$prefix/bin"; share_dir="$prefix/share"
 else
     vst_dir="$HOME/.vst"; vst3_dir="$HOME/.vst3"; lv2_dir="$HOME/.lv2"
-    bin_dir="$HOME/.local/bin"; man_dir="$HOME/.local/share/man/man1"
+    bin_dir="$HOME/.local/bin"; share_dir="$HOME/.local/share"
 fi
+man_dir="$share_dir/man/man1"
 
 # Each component's items: where cmake --install puts them below a prefix, a tab, and
 # where they belong here.
@@ -53,7 +55,12 @@ items() {
         vst3) printf '%s\t%s\n' lib/vst3/Velmora.vst3 "$vst3_dir/Velmora.vst3" ;;
         lv2) printf '%s\t%s\n' lib/lv2/Velmora.lv2 "$lv2_dir/Velmora.lv2" ;;
         standalone) printf '%s\t%s\n' bin/velmora "$bin_dir/velmora" \
-                                      share/man/man1/velmora.1.gz "$man_dir/velmora.1.gz" ;;
+                                      share/man/man1/velmora.1.gz "$man_dir/velmora.1.gz" \
+                                      share/applications/velmora.desktop "$share_dir/applications/velmora.desktop"
+                    for size in 48 128 256; do
+                        icon="share/icons/hicolor/${size}x${size}/apps/velmora.png"
+                        printf '%s\t%s\n' "$icon" "$share_dir/${icon#share/}"
+                    done ;;
         render) printf '%s\t%s\n' bin/velmora-render "$bin_dir/velmora-render" \
                                   share/man/man1/velmora-render.1.gz "$man_dir/velmora-render.1.gz" ;;
     esac

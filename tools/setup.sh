@@ -11,7 +11,7 @@ packages=(
     libx11-dev libxext-dev libxinerama-dev libxrandr-dev libxcursor-dev
     xvfb xauth fonts-liberation lv2file lv2-dev sordi
     clang libclang-rt-14-dev
-    dpkg-dev lintian help2man man-db
+    dpkg-dev lintian help2man man-db desktop-file-utils x11-utils
 )
 
 missing=()

@@ -19,7 +19,8 @@ echo "== tools/install.sh for a user, and --uninstall"
 HOME="$root/home" "$source_dir/tools/install.sh" --build "$build"
 for item in .vst/Velmora.so .vst3/Velmora.vst3/Contents/x86_64-linux/Velmora.so .lv2/Velmora.lv2/manifest.ttl \
             .local/bin/velmora .local/bin/velmora-render .local/share/man/man1/velmora.1.gz \
-            .local/share/man/man1/velmora-render.1.gz; do
+            .local/share/man/man1/velmora-render.1.gz .local/share/applications/velmora.desktop \
+            .local/share/icons/hicolor/256x256/apps/velmora.png; do
     [ -f "$root/home/$item" ] || fail "the user install lacks ~/$item"
 done
 [ -z "$(find "$root/home" -name '.velmora-install.*')" ] || fail "the staging folder was left behind"

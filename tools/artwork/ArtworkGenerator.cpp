@@ -2,6 +2,8 @@
 // them as PNG files into the folder named on the command line, each at 1x and at 2x
 // (name_2x.png: twice the pixels both ways, the same drawing in the same logical
 // units). Captions and the display area are placed around the editor's own layout.
+// The standalone application's icon comes out at the sizes icon themes keep
+// (velmora_48.png, velmora_128.png, velmora_256.png).
 
 #include <juce_graphics/juce_graphics.h>
 
@@ -363,6 +365,24 @@ Image background (int scale)
 
     return canvas.image;
 }
+
+//==============================================================================
+/** The standalone application's icon: the large knob on a square of the panel. */
+Image appIcon (int size)
+{
+    Canvas canvas (size, size, 1);
+    auto& g = canvas.g;
+    const auto tile = canvas.bounds.toFloat().reduced ((float) size * 0.03f);
+    const auto corner = (float) size * 0.16f;
+
+    g.setGradientFill (juce::ColourGradient (panelTop.brighter (0.15f), 0.0f, tile.getY(), panelBottom, 0.0f, tile.getBottom(), false));
+    g.fillRoundedRectangle (tile, corner);
+    g.setColour (Colour (0xff0e0f11));
+    g.drawRoundedRectangle (tile, corner, juce::jmax (1.0f, (float) size / 128.0f));
+
+    drawKnob (g, tile.getCentre(), (float) size * 0.86f, knobArc * 0.4f);
+    return canvas.image;
+}
 } // namespace
 
 //==============================================================================
@@ -397,6 +417,10 @@ int main (int argc, char* argv[])
         save (led (Colour (0xff3aa0ff), Colour (0xff0b1a28), scale), folder, "led_blue", scale);
         save (led (Colour (0xffff3b2b), Colour (0xff2a0c0a), scale), folder, "led_red", scale);
     }
+
+    // Icon themes keep one picture per pixel size, so these have no 2x versions.
+    for (const int size : { 48, 128, 256 })
+        save (appIcon (size), folder, ("velmora_" + juce::String (size)).toRawUTF8(), 1);
 
     return 0;
 }
