@@ -80,7 +80,15 @@ float ProcessorParameter::getValue() const
 
 void ProcessorParameter::setValue (float newValue)
 {
-    owner.setParameter (index, storedValueFor (newValue));
+    setStoredValue (storedValueFor (newValue));
+}
+
+void ProcessorParameter::setStoredValue (float value)
+{
+    if (info.kind != ParameterKind::placeholder)
+        stored.store (value, std::memory_order_relaxed);
+
+    owner.valueStored (index, value);
 }
 
 void ProcessorParameter::setStoredValueNotifyingHost (float value)
