@@ -2,6 +2,8 @@
 
 #include "CorvaneAudioProcessor.h"
 
+#include <cstring>
+
 namespace
 {
 constexpr int textBoxWidth = 50;
@@ -14,6 +16,17 @@ constexpr float maximumScale = 4.0f;
 float unitValue (float value)
 {
     return std::isfinite (value) ? juce::jlimit (0.0f, 1.0f, value) : 0.0f;
+}
+
+/** Writes one input of a display; true when it changed. Compared bit for bit, so that
+    an input that is not a number does not count as new on every tick. */
+bool update (float& input, float value) noexcept
+{
+    if (std::memcmp (&input, &value, sizeof (float)) == 0)
+        return false;
+
+    input = value;
+    return true;
 }
 
 /** Halves a fading LED level each tick until it is dark. */
@@ -216,20 +229,30 @@ void CorvaneAudioProcessorEditor::timerCallback()
 
 void CorvaneAudioProcessorEditor::refreshTransferFunction()
 {
+    auto& display = transferFunction;
     const auto shown = [this] (int index) { return parameterTable[index].toDisplay (unitValue (valueOf (index))); };
 
-    transferFunction.thresholdDb = shown (thresholdIndex);
-    transferFunction.crestDb = shown (peakCrestIndex);
-    transferFunction.kneeDb = shown (softKneeIndex);
-    transferFunction.ratioFactor = shown (ratioIndex);
-    transferFunction.fixedPeakRatioFactor = 0.125f;
-    transferFunction.makeupDb = shown (makeupIndex);
-    transferFunction.dryAttenuationDb = shown (dryMixIndex);
-    transferFunction.outGainDb = shown (outGainIndex);
-
     // The switch goes in as stored, unclamped: the display compares it itself.
-    transferFunction.peakRatioSwitch = parameterTable[peakRatioIndex].toDisplay (valueOf (peakRatioIndex));
-    transferFunction.repaint();
+    const std::pair<float*, float> inputs[] {
+        { &display.thresholdDb, shown (thresholdIndex) },
+        { &display.crestDb, shown (peakCrestIndex) },
+        { &display.kneeDb, shown (softKneeIndex) },
+        { &display.ratioFactor, shown (ratioIndex) },
+        { &display.fixedPeakRatioFactor, 0.125f },
+        { &display.peakRatioSwitch, parameterTable[peakRatioIndex].toDisplay (valueOf (peakRatioIndex)) },
+        { &display.makeupDb, shown (makeupIndex) },
+        { &display.dryAttenuationDb, shown (dryMixIndex) },
+        { &display.outGainDb, shown (outGainIndex) },
+    };
+
+    // The curve is drawn again only when one of its inputs changed.
+    auto changed = false;
+
+    for (const auto& [input, value] : inputs)
+        changed = update (*input, value) || changed;
+
+    if (changed)
+        display.repaint();
 }
 
 void CorvaneAudioProcessorEditor::refreshMeter()
