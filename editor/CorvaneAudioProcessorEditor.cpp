@@ -1,5 +1,6 @@
 #include "CorvaneAudioProcessorEditor.h"
 
+#include "Conversions.h"
 #include "CorvaneAudioProcessor.h"
 
 #include <cstring>
@@ -27,6 +28,25 @@ bool update (float& input, float value) noexcept
 
     input = value;
     return true;
+}
+
+/** The selector writes the host's words compactly, in the panel's style: no spaces, and
+    capitals at the start and after a slash ("3 dB/oct" shows as "3dB/Oct"). */
+juce::String itemText (const char* hostText)
+{
+    juce::String text;
+    auto capital = true;
+
+    for (auto* c = hostText; *c != 0; ++c)
+    {
+        if (*c == ' ')
+            continue;
+
+        text += capital ? juce::CharacterFunctions::toUpperCase ((juce::juce_wchar) *c) : (juce::juce_wchar) *c;
+        capital = *c == '/';
+    }
+
+    return text;
 }
 
 /** Halves a fading LED level each tick until it is dark. */
@@ -121,14 +141,16 @@ void CorvaneAudioProcessorEditor::setUp (BetterSlider& slider, const Binding& bi
     slider.setDoubleClickReturnValue (true, info.doubleClickValue);
 }
 
-void CorvaneAudioProcessorEditor::setUp (juce::ComboBox& selector, const Binding&)
+void CorvaneAudioProcessorEditor::setUp (juce::ComboBox& selector, const Binding& binding)
 {
+    const auto& info = parameterTable[binding.index];
+
     addAndMakeVisible (selector);
     selector.setJustificationType (juce::Justification::centred);
-    selector.addItem ("Off", 1);
-    selector.addItem ("3dB/Oct", 2);
-    selector.addItem ("6dB/Oct", 3);
-    selector.addItem ("12dB/Oct", 4);
+
+    for (int i = 0; i < info.numChoices; ++i)
+        selector.addItem (itemText (info.choices[i].text), i + 1);
+
     selector.setSelectedId (1, juce::dontSendNotification);
 }
 
@@ -230,7 +252,12 @@ void CorvaneAudioProcessorEditor::timerCallback()
 void CorvaneAudioProcessorEditor::refreshTransferFunction()
 {
     auto& display = transferFunction;
-    const auto shown = [this] (int index) { return parameterTable[index].toDisplay (unitValue (valueOf (index))); };
+    const auto shown = [this] (int index)
+    {
+        const auto& info = parameterTable[index];
+        const auto value = unitValue (valueOf (index));
+        return info.toDisplay != nullptr ? info.toDisplay (value) : static_cast<float> (info.natural.fromNormalized (value));
+    };
 
     // The switch goes in as stored, unclamped: the display compares it itself.
     const std::pair<float*, float> inputs[] {
@@ -260,7 +287,7 @@ void CorvaneAudioProcessorEditor::refreshMeter()
     // The floor limits the reading to 100 dB of reduction; a non-finite gain reads as the floor too.
     const auto published = (float) owner.currentGain;
     const auto gain = published > 0.00001f ? published : 0.00001f;
-    const auto reductionDb = std::log (gain) * -8.68588924407959f;
+    const auto reductionDb = -static_cast<float> (gainToDb (gain));
 
     if (owner.isSuspended())
     {
