@@ -1,40 +1,52 @@
 #include "CorvaneAudioProcessorEditor.h"
 
-#include "Artwork.h"
-#include "EditorLayout.h"
+#include "Conversions.h"
 #include "CorvaneAudioProcessor.h"
+
+#include <cstring>
 
 namespace
 {
-// In parameter order; a double-click returns a knob to the table's value.
-const juce::Rectangle<int> valueControlBounds[12] {
-    EditorLayout::threshold, EditorLayout::peakCrest, EditorLayout::softKnee, EditorLayout::ratio,
-    EditorLayout::attack, EditorLayout::releasePeak, EditorLayout::releaseRms, EditorLayout::makeup,
-    EditorLayout::dryMix, EditorLayout::keyHpFrequency, EditorLayout::outGain, EditorLayout::keyStereoDiff,
-};
-
-// Adding order, which is also the stacking order.
-constexpr int valueControlOrder[12] { thresholdIndex, peakCrestIndex, ratioIndex, softKneeIndex, makeupIndex,
-                                      attackIndex, releasePeakIndex, releaseRmsIndex, dryMixIndex,
-                                      keyHpFrequencyIndex, outGainIndex, keyStereoDiffIndex };
-
 constexpr int textBoxWidth = 50;
 constexpr int textBoxHeight = 16;
 constexpr float dimmedAlpha = 0.3f;
 constexpr float maximumScale = 4.0f;
-
-const auto& slopeChoices = parameterTable[keyHpSlopeIndex];
-
-float onOff (bool on)
-{
-    return on ? 1.0f : 0.0f;
-}
 
 /** The display's curve only has finite rows for values in 0..1 (a ratio value near
     -0.52 would divide by zero), so it takes what a knob shows: the value clamped. */
 float unitValue (float value)
 {
     return std::isfinite (value) ? juce::jlimit (0.0f, 1.0f, value) : 0.0f;
+}
+
+/** Writes one input of a display; true when it changed. Compared bit for bit, so that
+    an input that is not a number does not count as new on every tick. */
+bool update (float& input, float value) noexcept
+{
+    if (std::memcmp (&input, &value, sizeof (float)) == 0)
+        return false;
+
+    input = value;
+    return true;
+}
+
+/** The selector writes the host's words compactly, in the panel's style: no spaces, and
+    capitals at the start and after a slash ("3 dB/oct" shows as "3dB/Oct"). */
+juce::String itemText (const char* hostText)
+{
+    juce::String text;
+    auto capital = true;
+
+    for (auto* c = hostText; *c != 0; ++c)
+    {
+        if (*c == ' ')
+            continue;
+
+        text += capital ? juce::CharacterFunctions::toUpperCase ((juce::juce_wchar) *c) : (juce::juce_wchar) *c;
+        capital = *c == '/';
+    }
+
+    return text;
 }
 
 /** Halves a fading LED level each tick until it is dark. */
@@ -65,7 +77,7 @@ float fall (float value, float target, int& fallMs, int holdMs, float maxFallDb)
 
 CorvaneAudioProcessorEditor::CorvaneAudioProcessorEditor (CorvaneAudioProcessor& ownerProcessor)
     : juce::AudioProcessorEditor (&ownerProcessor),
-      owner (&ownerProcessor)
+      owner (ownerProcessor)
 {
     setSize (EditorLayout::width, EditorLayout::height);
     juce::LookAndFeel::setDefaultLookAndFeel (&lookAndFeelCustom);
@@ -74,15 +86,12 @@ CorvaneAudioProcessorEditor::CorvaneAudioProcessorEditor (CorvaneAudioProcessor&
     // editor's own look keeps its children drawn right when another instance closes.
     setLookAndFeel (&lookAndFeelCustom);
 
-    for (const auto index : valueControlOrder)
-        setUpValueControl (index);
+    for (const auto& binding : bindings)
+        bind (binding);
 
-    setUpSelector();
-    setUpButton (deltaButton, Artwork::deltaOff(), Artwork::deltaOn(), EditorLayout::delta);
-    setUpButton (bypassButton, Artwork::bypassOff(), Artwork::bypassOn(), EditorLayout::bypass);
-    setUpButton (qualityButton, Artwork::qualityOff(), Artwork::qualityOn(), EditorLayout::quality);
-    setUpButton (peakRatioButton, Artwork::peakRatioOff(), Artwork::peakRatioOn(), EditorLayout::peakRatio);
-    setUpButton (infoButton, Artwork::infoOff(), Artwork::infoOn(), EditorLayout::info);
+    setUpButton (infoButton, Artwork::infoOff(), Artwork::infoOn());
+    infoButton.addListener (this);
+    infoButton.setBounds (EditorLayout::info);
     setUpDisplays();
 
     startTimer (refreshMs);
@@ -93,10 +102,23 @@ CorvaneAudioProcessorEditor::~CorvaneAudioProcessorEditor()
     setLookAndFeel (nullptr);
 }
 
-void CorvaneAudioProcessorEditor::setUpValueControl (int index)
+void CorvaneAudioProcessorEditor::bind (const Binding& binding)
 {
-    auto& slider = *valueControls[index];
+    std::visit (
+        [this, &binding] (auto* control)
+        {
+            setUp (*control, binding);
+            control->setBounds (binding.bounds);
+            attachments.push_back (std::make_unique<ControlAttachment> (*owner.parameter (binding.index), *control));
+        },
+        binding.control);
+}
+
+void CorvaneAudioProcessorEditor::setUp (BetterSlider& slider, const Binding& binding)
+{
+    const auto index = binding.index;
     const auto isValueBox = index == outGainIndex || index == keyStereoDiffIndex;
+    const auto& info = parameterTable[index];
 
     addAndMakeVisible (slider);
 
@@ -106,51 +128,39 @@ void CorvaneAudioProcessorEditor::setUpValueControl (int index)
     slider.setSliderStyle (juce::Slider::RotaryVerticalDrag);
     slider.setTextBoxStyle (isValueBox ? juce::Slider::NoTextBox : juce::Slider::TextBoxBelow, true,
                             textBoxWidth, textBoxHeight);
-    slider.addListener (this);
 
     if (index == keyStereoDiffIndex)
         slider.setSliderSnapsToMousePosition (false);
 
-    slider.setColour (juce::Slider::textBoxTextColourId, juce::Colour (0xffffffff));
-    slider.setColour (juce::Slider::textBoxBackgroundColourId, juce::Colour (0xff000000));
-
-    if (index == keyStereoDiffIndex)
-    {
-        slider.setColour (juce::Slider::backgroundColourId, juce::Colour (0xff000000));
-        slider.setColour (juce::Slider::thumbColourId, juce::Colour (0xff555555));
-    }
-
-    slider.setColour (juce::Slider::textBoxHighlightColourId, juce::Colour (0xffffffff));
-    slider.setColour (juce::Slider::textBoxOutlineColourId, juce::Colour (0xb2000000));
-
     slider.setVelocityBasedMode (true);
     slider.setVelocityModeParameters (1.0, 1, 0.02, false);
 
-    slider.valueToTextFunction = parameterTable[index].toText;
+    slider.valueToTextFunction = info.toText;
     // The knee knob moves in steps of 0.001.
     slider.setRange (0.0, 1.0, index == softKneeIndex ? 0.001 : 0.0);
-    slider.setBounds (valueControlBounds[index]);
-    slider.setDoubleClickReturnValue (true, parameterTable[index].doubleClickValue);
+    slider.setDoubleClickReturnValue (true, info.doubleClickValue);
 }
 
-void CorvaneAudioProcessorEditor::setUpSelector()
+void CorvaneAudioProcessorEditor::setUp (juce::ComboBox& selector, const Binding& binding)
 {
-    addAndMakeVisible (keyHPSlope);
-    keyHPSlope.setJustificationType (juce::Justification::centred);
-    keyHPSlope.setColour (juce::ComboBox::backgroundColourId, juce::Colour (0x00ff0000));
-    keyHPSlope.setColour (juce::ComboBox::outlineColourId, juce::Colour (0xb2000000));
-    keyHPSlope.setColour (juce::ComboBox::textColourId, juce::Colour (0xffffffff));
-    keyHPSlope.addItem ("Off", 1);
-    keyHPSlope.addItem ("3dB/Oct", 2);
-    keyHPSlope.addItem ("6dB/Oct", 3);
-    keyHPSlope.addItem ("12dB/Oct", 4);
-    keyHPSlope.setSelectedId (1, juce::dontSendNotification);
-    keyHPSlope.addListener (this);
-    keyHPSlope.setBounds (EditorLayout::keyHpSlope);
+    const auto& info = parameterTable[binding.index];
+
+    addAndMakeVisible (selector);
+    selector.setJustificationType (juce::Justification::centred);
+
+    for (int i = 0; i < info.numChoices; ++i)
+        selector.addItem (itemText (info.choices[i].text), i + 1);
+
+    selector.setSelectedId (1, juce::dontSendNotification);
+}
+
+void CorvaneAudioProcessorEditor::setUp (juce::ImageButton& button, const Binding& binding)
+{
+    setUpButton (button, binding.off (1), binding.on (1));
 }
 
 void CorvaneAudioProcessorEditor::setUpButton (juce::ImageButton& button, const juce::Image& off,
-                                               const juce::Image& on, juce::Rectangle<int> bounds)
+                                               const juce::Image& on)
 {
     const auto clear = juce::Colours::transparentBlack;
 
@@ -158,8 +168,6 @@ void CorvaneAudioProcessorEditor::setUpButton (juce::ImageButton& button, const 
     button.setImages (true, false, false, off, 1.0f, clear, off, 1.0f, clear, on, 1.0f, clear, 0.5f);
     button.setToggleState (false, juce::dontSendNotification);
     button.setClickingTogglesState (true);
-    button.addListener (this);
-    button.setBounds (bounds);
 }
 
 void CorvaneAudioProcessorEditor::setUpDisplays()
@@ -203,68 +211,21 @@ void CorvaneAudioProcessorEditor::setScaleFactor (float newScale)
 }
 
 //==============================================================================
-void CorvaneAudioProcessorEditor::notifyHost (int index, float value)
+float CorvaneAudioProcessorEditor::valueOf (int index) const noexcept
 {
-    owner->parameter (index)->setStoredValueNotifyingHost (value);
-}
-
-void CorvaneAudioProcessorEditor::notifyHostOfClick (int index, float value)
-{
-    auto* p = owner->parameter (index);
-    p->beginChangeGesture();
-    p->setStoredValueNotifyingHost (value);
-    p->endChangeGesture();
-}
-
-int CorvaneAudioProcessorEditor::indexOf (const juce::Slider* slider) const
-{
-    const auto found = std::find (std::begin (valueControls), std::end (valueControls), slider);
-    return found != std::end (valueControls) ? (int) (found - std::begin (valueControls)) : -1;
-}
-
-// The slider reports a drag, a double-click or a wheel turn as start, values, end: the
-// host hears each as one gesture, which touch and latch automation need.
-void CorvaneAudioProcessorEditor::sliderDragStarted (juce::Slider* slider)
-{
-    if (const auto i = indexOf (slider); i >= 0)
-        owner->parameter (i)->beginChangeGesture();
-}
-
-void CorvaneAudioProcessorEditor::sliderDragEnded (juce::Slider* slider)
-{
-    if (const auto i = indexOf (slider); i >= 0)
-        owner->parameter (i)->endChangeGesture();
-}
-
-void CorvaneAudioProcessorEditor::sliderValueChanged (juce::Slider* slider)
-{
-    if (const auto i = indexOf (slider); i >= 0)
-        notifyHost (i, (float) slider->getValue());
-}
-
-void CorvaneAudioProcessorEditor::comboBoxChanged (juce::ComboBox* box)
-{
-    if (box != &keyHPSlope)
-        return;
-
-    const auto item = keyHPSlope.getSelectedItemIndex();
-    notifyHostOfClick (keyHpSlopeIndex, juce::isPositiveAndBelow (item, slopeChoices.numChoices) ? slopeChoices.choices[item].value : 0.0f);
+    return owner.parameter (index)->storedValue();
 }
 
 void CorvaneAudioProcessorEditor::buttonClicked (juce::Button* button)
 {
-    if (button == &deltaButton)
-        notifyHostOfClick (deltaIndex, onOff (button->getToggleState()));
-    else if (button == &bypassButton)
-        notifyHostOfClick (bypassIndex, onOff (button->getToggleState()));
-    else if (button == &qualityButton)
-        notifyHostOfClick (qualityIndex, onOff (button->getToggleState()));
-    else if (button == &peakRatioButton)
-        notifyHostOfClick (peakRatioIndex, onOff (button->getToggleState()));
-    else if (button == &reductionMeterScale || button == &reductionMeter)
+    if (button == &reductionMeterScale || button == &reductionMeter)
     {
         reductionMeterScale.cycleScale();
-        notifyHostOfClick (meterScaleIndex, reductionMeterScale.meterScale);
+
+        auto& meterScale = *owner.parameter (meterScaleIndex);
+        meterScale.beginChangeGesture();
+        meterScale.setStoredValueNotifyingHost (reductionMeterScale.meterScale);
+        meterScale.endChangeGesture();
     }
     else if (button == &infoButton)
     {
@@ -279,62 +240,56 @@ void CorvaneAudioProcessorEditor::buttonClicked (juce::Button* button)
 //==============================================================================
 void CorvaneAudioProcessorEditor::timerCallback()
 {
-    refreshControls();
+    for (auto& attachment : attachments)
+        attachment->refresh();
+
     refreshTransferFunction();
     refreshMeter();
     refreshLeds();
     updateDimming();
 }
 
-void CorvaneAudioProcessorEditor::refreshControls()
-{
-    const auto p = [this] (int index) { return owner->getParameter (index); };
-
-    for (int i = 0; i < (int) std::size (valueControls); ++i)
-        valueControls[i]->setValue ((double) p (i), juce::dontSendNotification);
-
-    deltaButton.setToggleState (p (deltaIndex) > 0.5f, juce::dontSendNotification);
-    bypassButton.setToggleState (p (bypassIndex) > 0.5f, juce::dontSendNotification);
-    qualityButton.setToggleState (p (qualityIndex) > 0.5f, juce::dontSendNotification);
-    peakRatioButton.setToggleState (p (peakRatioIndex) > 0.5f, juce::dontSendNotification);
-
-    // Only the exact values the selector writes get an item; anything else shows "Off".
-    const float slope = p (keyHpSlopeIndex);
-    int item = 0;
-
-    for (int i = 1; i < slopeChoices.numChoices; ++i)
-        if (slope == slopeChoices.choices[i].value)
-            item = i;
-
-    keyHPSlope.setSelectedItemIndex (item, juce::dontSendNotification);
-}
-
 void CorvaneAudioProcessorEditor::refreshTransferFunction()
 {
-    const auto shown = [this] (int index) { return parameterTable[index].toDisplay (unitValue (owner->getParameter (index))); };
-
-    transferFunction.thresholdDb = shown (thresholdIndex);
-    transferFunction.crestDb = shown (peakCrestIndex);
-    transferFunction.kneeDb = shown (softKneeIndex);
-    transferFunction.ratioFactor = shown (ratioIndex);
-    transferFunction.fixedPeakRatioFactor = 0.125f;
-    transferFunction.makeupDb = shown (makeupIndex);
-    transferFunction.dryAttenuationDb = shown (dryMixIndex);
-    transferFunction.outGainDb = shown (outGainIndex);
+    auto& display = transferFunction;
+    const auto shown = [this] (int index)
+    {
+        const auto& info = parameterTable[index];
+        const auto value = unitValue (valueOf (index));
+        return info.toDisplay != nullptr ? info.toDisplay (value) : static_cast<float> (info.natural.fromNormalized (value));
+    };
 
     // The switch goes in as stored, unclamped: the display compares it itself.
-    transferFunction.peakRatioSwitch = parameterTable[peakRatioIndex].toDisplay (owner->getParameter (peakRatioIndex));
-    transferFunction.repaint();
+    const std::pair<float*, float> inputs[] {
+        { &display.thresholdDb, shown (thresholdIndex) },
+        { &display.crestDb, shown (peakCrestIndex) },
+        { &display.kneeDb, shown (softKneeIndex) },
+        { &display.ratioFactor, shown (ratioIndex) },
+        { &display.fixedPeakRatioFactor, 0.125f },
+        { &display.peakRatioSwitch, parameterTable[peakRatioIndex].toDisplay (valueOf (peakRatioIndex)) },
+        { &display.makeupDb, shown (makeupIndex) },
+        { &display.dryAttenuationDb, shown (dryMixIndex) },
+        { &display.outGainDb, shown (outGainIndex) },
+    };
+
+    // The curve is drawn again only when one of its inputs changed.
+    auto changed = false;
+
+    for (const auto& [input, value] : inputs)
+        changed = update (*input, value) || changed;
+
+    if (changed)
+        display.repaint();
 }
 
 void CorvaneAudioProcessorEditor::refreshMeter()
 {
     // The floor limits the reading to 100 dB of reduction; a non-finite gain reads as the floor too.
-    const auto published = (float) owner->currentGain;
+    const auto published = (float) owner.currentGain;
     const auto gain = published > 0.00001f ? published : 0.00001f;
-    const auto reductionDb = std::log (gain) * -8.68588924407959f;
+    const auto reductionDb = -static_cast<float> (gainToDb (gain));
 
-    if (owner->isSuspended())
+    if (owner.isSuspended())
     {
         meterCurrentDb = 0.0f;
         meterHeldDb = 0.0f;
@@ -346,7 +301,7 @@ void CorvaneAudioProcessorEditor::refreshMeter()
         meterHeldDb = fall (meterHeldDb, reductionDb, heldFallMs, 3000, 0.05f);
     }
 
-    const auto scale = owner->getParameter (meterScaleIndex);
+    const auto scale = valueOf (meterScaleIndex);
 
     if (reductionMeter.currentReductionDb != meterCurrentDb || reductionMeter.heldReductionDb != meterHeldDb
         || reductionMeter.meterScale != scale)
@@ -367,7 +322,7 @@ void CorvaneAudioProcessorEditor::refreshMeter()
 void CorvaneAudioProcessorEditor::refreshLeds()
 {
     // The LED of the path that holds the gain lower is lit; the other one fades.
-    if (owner->rmsGainDb > owner->peakGainDb)
+    if (owner.rmsGainDb > owner.peakGainDb)
     {
         peakLedLevel = 1.0f;
         rmsLedLevel = fade (rmsLedLevel);

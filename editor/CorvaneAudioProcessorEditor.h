@@ -2,7 +2,10 @@
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include "Artwork.h"
 #include "BetterSlider.h"
+#include "ControlAttachment.h"
+#include "EditorLayout.h"
 #include "InfoScreenComponent.h"
 #include "LEDComponent.h"
 #include "LookAndFeelCustom.h"
@@ -11,16 +14,18 @@
 #include "ReductionMeterScaleComponent.h"
 #include "TranferFunctionComponent.h"
 
+#include <memory>
+#include <variant>
+#include <vector>
+
 class CorvaneAudioProcessor;
 
-/** The plug-in's fixed 717 × 257 window. User edits go straight to the host as
-    automation, each drag or click wrapped in a change gesture; a 50 ms timer polls the
-    processor and rewrites every control without notifying anyone, so the controls
-    never keep values of their own. */
+/** The plug-in's fixed 717 × 257 window. Every parameter control is bound through one
+    ControlAttachment: user edits go straight to the host as automation, and a 50 ms
+    timer polls the parameters and rewrites every control without notifying anyone, so
+    the controls never keep values of their own. */
 class CorvaneAudioProcessorEditor : public juce::AudioProcessorEditor,
-                                    public juce::Slider::Listener,
                                     public juce::Button::Listener,
-                                    public juce::ComboBox::Listener,
                                     public juce::Timer
 {
 public:
@@ -32,34 +37,42 @@ public:
     /** A host's content scale. One of 0 or below, above 4 or not a number counts as 1. */
     void setScaleFactor (float newScale) override;
 
-    void sliderValueChanged (juce::Slider* slider) override;
-    void sliderDragStarted (juce::Slider* slider) override;
-    void sliderDragEnded (juce::Slider* slider) override;
+    /** The info button and clicks on the meter; the parameter controls report through
+        their attachments. */
     void buttonClicked (juce::Button* button) override;
-    void comboBoxChanged (juce::ComboBox* box) override;
     void timerCallback() override;
 
     static constexpr int refreshMs = 50;
 
 private:
-    void setUpValueControl (int index);
-    void setUpSelector();
-    void setUpButton (juce::ImageButton& button, const juce::Image& off, const juce::Image& on,
-                      juce::Rectangle<int> bounds);
+    using BoundControl = std::variant<BetterSlider*, juce::ComboBox*, juce::ImageButton*>;
+
+    /** One parameter control: the parameter, the control and where it sits. A switch
+        also names its two pictures. */
+    struct Binding
+    {
+        int index;
+        BoundControl control;
+        juce::Rectangle<int> bounds;
+        Artwork::Picture off = nullptr;
+        Artwork::Picture on = nullptr;
+    };
+
+    void bind (const Binding& binding);
+    void setUp (BetterSlider& slider, const Binding& binding);
+    void setUp (juce::ComboBox& selector, const Binding& binding);
+    void setUp (juce::ImageButton& button, const Binding& binding);
+    void setUpButton (juce::ImageButton& button, const juce::Image& off, const juce::Image& on);
     void setUpDisplays();
 
-    void notifyHost (int index, float value);
-    void notifyHostOfClick (int index, float value);
-    int indexOf (const juce::Slider* slider) const;
-
-    void refreshControls();
+    float valueOf (int index) const noexcept;
     void refreshTransferFunction();
     void refreshMeter();
     void refreshLeds();
     void updateDimming();
 
     // The processor outlives its editor.
-    CorvaneAudioProcessor* const owner;
+    CorvaneAudioProcessor& owner;
 
     LookAndFeelCustom lookAndFeelCustom;
     LookAndFeelCustom2 lookAndFeelCustom2;
@@ -99,10 +112,28 @@ private:
     float peakLedLevel = 0.0f;
     float rmsLedLevel = 1.0f;
 
-    /** The value controls in parameter order 0..11. */
-    BetterSlider* const valueControls[12] { &threshold, &peakCrest, &softKnee, &ratio, &attack, &releasePeak,
-                                            &releaseRMS, &makeupSlider, &dryMix, &keyHPFrequency, &outGain,
-                                            &keyStereoDiff };
+    /** Every parameter control, in stacking order. */
+    const Binding bindings[17] {
+        { thresholdIndex, &threshold, EditorLayout::threshold },
+        { peakCrestIndex, &peakCrest, EditorLayout::peakCrest },
+        { ratioIndex, &ratio, EditorLayout::ratio },
+        { softKneeIndex, &softKnee, EditorLayout::softKnee },
+        { makeupIndex, &makeupSlider, EditorLayout::makeup },
+        { attackIndex, &attack, EditorLayout::attack },
+        { releasePeakIndex, &releasePeak, EditorLayout::releasePeak },
+        { releaseRmsIndex, &releaseRMS, EditorLayout::releaseRms },
+        { dryMixIndex, &dryMix, EditorLayout::dryMix },
+        { keyHpFrequencyIndex, &keyHPFrequency, EditorLayout::keyHpFrequency },
+        { outGainIndex, &outGain, EditorLayout::outGain },
+        { keyStereoDiffIndex, &keyStereoDiff, EditorLayout::keyStereoDiff },
+        { keyHpSlopeIndex, &keyHPSlope, EditorLayout::keyHpSlope },
+        { deltaIndex, &deltaButton, EditorLayout::delta, Artwork::deltaOff, Artwork::deltaOn },
+        { bypassIndex, &bypassButton, EditorLayout::bypass, Artwork::bypassOff, Artwork::bypassOn },
+        { qualityIndex, &qualityButton, EditorLayout::quality, Artwork::qualityOff, Artwork::qualityOn },
+        { peakRatioIndex, &peakRatioButton, EditorLayout::peakRatio, Artwork::peakRatioOff, Artwork::peakRatioOn },
+    };
+
+    std::vector<std::unique_ptr<ControlAttachment>> attachments;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CorvaneAudioProcessorEditor)
 };

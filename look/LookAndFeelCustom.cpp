@@ -21,6 +21,14 @@ LookAndFeelCustom::LookAndFeelCustom()
     setColour (juce::ComboBox::backgroundColourId, Colour (0xff000000));
     setColour (juce::ComboBox::textColourId, Colour (0xffffffff));
     setColour (juce::ComboBox::buttonColourId, Colour (0xff555555));
+    setColour (juce::ComboBox::outlineColourId, Colour (0xb2000000));
+
+    // The knobs' value boxes: white text on the box picture, which a black background
+    // selects, framed by a translucent black line.
+    setColour (juce::Slider::textBoxTextColourId, Colour (0xffffffff));
+    setColour (juce::Slider::textBoxBackgroundColourId, Colour (0xff000000));
+    setColour (juce::Slider::textBoxHighlightColourId, Colour (0xffffffff));
+    setColour (juce::Slider::textBoxOutlineColourId, Colour (0xb2000000));
 
     scrollbarShadow.setShadowProperties (juce::DropShadow (juce::Colours::black.withAlpha (0.6f), 4, {}));
 }

@@ -12,6 +12,8 @@ LookAndFeelCustom2::LookAndFeelCustom2()
     setColour (juce::PopupMenu::highlightedBackgroundColourId, Colour (0xbfa4c2ce));
     setColour (juce::PopupMenu::highlightedTextColourId, Colour (0xff000000));
     setColour (juce::TextEditor::focusedOutlineColourId, findColour (juce::TextButton::buttonColourId));
+    setColour (juce::Slider::backgroundColourId, Colour (0xff000000));
+    setColour (juce::Slider::thumbColourId, Colour (0xff555555));
 }
 
 LookAndFeelCustom2::~LookAndFeelCustom2() = default;

@@ -1,5 +1,7 @@
 #include "TranferFunctionComponent.h"
 
+#include "Conversions.h"
+
 namespace
 {
 const juce::Colour diagonalColour { 0xff012037 };
@@ -7,9 +9,6 @@ const juce::Colour peakColour { 0x320582ff };
 const juce::Colour curveColour { 0xff0582ff };
 const juce::Colour thresholdColour { 0xffff1400 };
 const juce::Colour kneeColour { 0x1eff1400 };
-
-constexpr double dbToLog = 0.11512925464970228;   // ln(10) / 20
-constexpr double logToDb = 8.685889638065037;     // 20 / ln(10)
 
 double inputLevelDb (int column)
 {
@@ -39,7 +38,7 @@ float TranferFunctionComponent::rowFor (double inputDb, double pathThresholdDb, 
 
     const auto wetDb = inputDb + (pathRatioFactor - 1.0) * gainInput + makeupDb;
     const auto dryDb = inputDb - dryAttenuationDb;
-    const auto outputDb = std::log (std::exp (wetDb * dbToLog) + std::exp (dryDb * dbToLog)) * logToDb + outGainDb;
+    const auto outputDb = gainToDb (dbToGain (wetDb) + dbToGain (dryDb)) + outGainDb;
     return (float) (-2.0 * outputDb);
 }
 
@@ -108,8 +107,8 @@ void TranferFunctionComponent::paintReadout (juce::Graphics& g) const
         return;
 
     // Single precision throughout, as the shares are only shown rounded.
-    const auto dryGain = std::exp (-dryAttenuationDb * 0.115129254758358f);
-    const auto wetGain = std::exp (makeupDb * 0.115129254758358f);
+    const auto dryGain = dbToGainFloat (-dryAttenuationDb);
+    const auto wetGain = dbToGainFloat (makeupDb);
     const auto scale = 100.0f / (wetGain + dryGain);
     const auto dryShare = scale * dryGain;
     const auto wetShare = scale * wetGain;

@@ -5,8 +5,8 @@
 /** The static input/output curve of the current settings at 2 px per dB: the main
     (RMS) and the peak path with knee, ratio and makeup, mixed with the dry path and
     followed by the output gain; a unity diagonal, the threshold line with the lower
-    half of the knee, and the dry/wet shares. The editor assigns the inputs and
-    repaints every tick. */
+    half of the knee, and the dry/wet shares. The editor assigns the inputs each
+    tick and repaints only when one of them changed. */
 class TranferFunctionComponent : public juce::Component
 {
 public:

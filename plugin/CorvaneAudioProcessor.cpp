@@ -230,21 +230,22 @@ ProcessorParameter* CorvaneAudioProcessor::parameter (int index) const noexcept
 
 float CorvaneAudioProcessor::getParameter (int index)
 {
-    return isNamedParameter (index) ? parameterObjects[static_cast<size_t> (index)]->storedValue() : 0.0f;
+    const auto* p = parameter (index);
+    return p != nullptr ? p->storedValue() : 0.0f;
 }
 
 void CorvaneAudioProcessor::setParameter (int index, float value)
 {
     // Indices past the program record have nowhere to go.
-    if (index < 0 || index >= numParameters)
-        return;
+    if (auto* p = parameter (index))
+        p->setStoredValue (value);
+    else if (juce::isPositiveAndBelow (index, numParameters))
+        valueStored (index, value);
+}
 
+void CorvaneAudioProcessor::valueStored (int index, float value)
+{
     (*programs)[static_cast<size_t> (currentProgram)].values[index] = value;
-
-    if (! isNamedParameter (index))
-        return;
-
-    parameterObjects[static_cast<size_t> (index)]->store (value);
 
     if (value > 0.5f && (index == deltaIndex || index == bypassIndex))
         switchOff (index == deltaIndex ? bypassIndex : deltaIndex);
@@ -252,8 +253,9 @@ void CorvaneAudioProcessor::setParameter (int index, float value)
 
 void CorvaneAudioProcessor::switchOff (int index)
 {
-    setParameter (index, 0.0f);
-    tellHost (parameterObjects[static_cast<size_t> (index)]);
+    auto* p = parameterObjects[static_cast<size_t> (index)];
+    p->setStoredValue (0.0f);
+    tellHost (p);
 }
 
 void CorvaneAudioProcessor::tellHost (ProcessorParameter* only)

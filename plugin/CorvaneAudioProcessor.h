@@ -54,9 +54,8 @@ public:
         answer as the framework's own index call, which lands here too. */
     float getParameter (int index) override;
 
-    /** Writes a value into the current program slot and, for the named parameters, into
-        the parameter object; switching Delta or Bypass on switches the other off. The
-        host is not told. */
+    /** Writes a value through the index's parameter object, or only into the current
+        program slot for a placeholder this format does not show. The host is not told. */
     void setParameter (int index, float value) override;
 
     /** The parameter object of an index, or null for a placeholder this format does
@@ -82,6 +81,12 @@ public:
     std::unique_ptr<CompressorEngine> engine;
 
 private:
+    friend class ProcessorParameter;
+
+    /** After a parameter object took a value: the current program slot follows, and
+        switching Delta or Bypass on switches the other off. */
+    void valueStored (int index, float value);
+
     static HostStyle hostStyleFor (WrapperType type) noexcept;
     void addParameters();
     void loadFactoryBank();

@@ -129,50 +129,163 @@ void qualityToEngine (CompressorEngine& e, float v)
 }
 
 //==============================================================================
-// The transfer display's scales. Makeup above 0.5 and the ratio curve differ from
-// the engine's: the display draws them as its own reading.
+// Natural scales: the number a text shows, described once per parameter; the texts,
+// the typed-text parser and the hosts' unit ranges all read them.
 
-float thresholdToDisplay (float p) { return p * -60.0f; }
-float peakCrestToDisplay (float p) { return p * 12.0f; }
-float softKneeToDisplay (float p) { return p * 20.0f; }
-float ratioToDisplay (float p) { return 1.0f / (7.0f * std::pow (p, 3.0f) + 1.0f); }
-float makeupToDisplay (float p) { return p < 0.5f ? -60.0f * (1.0f - 2.0f * p) * (1.0f - 2.0f * p) : 24.0f * p - 12.0f; }
-float dryMixToDisplay (float p) { return p == 0.0f ? 180.0f : 60.0f - 60.0f * p; }   // attenuation
-float outGainToDisplay (float p) { return 24.0f * p - 12.0f; }
-float peakRatioToDisplay (float p) { return p; }   // the display splits it at 0.5 itself
+/** natural = atZero + span · x, on x itself or on its cube. */
+struct Span
+{
+    double atZero;
+    double span;
+};
 
-//==============================================================================
-// Natural scales: the number a text shows, and back.
+constexpr Span thresholdDb { 0.0, -60.0 };
+constexpr Span peakCrestDb { 0.0, 12.0 };
+constexpr Span softKneeDb { 0.0, 20.0 };
+constexpr Span dryMixDb { -60.0, 60.0 };
+constexpr Span outGainDb { -12.0, 24.0 };
+constexpr Span stereoDiffPercent { 0.0, 100.0 };
+constexpr Span attackMs { 0.01, 499.99 };     // on the cube
+constexpr Span releaseMs { 5.0, 1995.0 };     // on the cube
 
-double thresholdNatural (double x) { return x * -60.0; }
-double thresholdNormalized (double db) { return db / -60.0; }
-double peakCrestNatural (double x) { return x * 12.0; }
-double peakCrestNormalized (double db) { return db / 12.0; }
-double softKneeNatural (double x) { return x * 20.0; }
-double softKneeNormalized (double db) { return db / 20.0; }
+template <const Span& s>
+double linearNatural (double x)
+{
+    return s.atZero + s.span * x;
+}
+
+template <const Span& s>
+double linearNormalized (double natural)
+{
+    return (natural - s.atZero) / s.span;
+}
+
+template <const Span& s>
+double cubicNatural (double x)
+{
+    return cube (x) * s.span + s.atZero;
+}
+
+template <const Span& s>
+double cubicNormalized (double natural)
+{
+    return std::cbrt ((natural - s.atZero) / s.span);
+}
+
+/** The key filter's frequency on a logarithmic scale, in single precision as the
+    engine computes it. */
+struct LogRange
+{
+    float low;
+    float high;
+};
+
+constexpr LogRange keyHpHz { 30.0f, 400.0f };
+
+template <const LogRange& r>
+double logNatural (double x)
+{
+    return keyHpFromNormalized (static_cast<float> (x), r.low, r.high);
+}
+
+template <const LogRange& r>
+double logNormalized (double hz)
+{
+    // The forward map lifts 0 just above the low end, so the low end itself reads as 0.
+    const double low = r.low;
+    const double x = std::log (hz / low) / std::log (r.high / low) - 1e-6;
+    return hz >= low ? std::max (x, 0.0) : x;
+}
+
+// Two scales of their own: the ratio runs 1:1 to 2:1 over the lower half of the knob and
+// on to 7:1 over the upper; makeup cuts on a square down to -60 dB and boosts linearly up
+// to +18 dB.
 double ratioNatural (double x) { return x < 0.5 ? 1.0 + 2.0 * x : 2.0 + 10.0 * (x - 0.5); }
 double ratioNormalized (double r) { return r < 2.0 ? (r - 1.0) / 2.0 : 0.5 + (r - 2.0) / 10.0; }
-double attackNatural (double x) { return cube (x) * 499.99 + 0.01; }
-double attackNormalized (double ms) { return std::cbrt ((ms - 0.01) / 499.99); }
-double releaseNatural (double x) { return cube (x) * 1995.0 + 5.0; }
-double releaseNormalized (double ms) { return std::cbrt ((ms - 5.0) / 1995.0); }
 double makeupNatural (double x) { return x < 0.5 ? -60.0 * (1.0 - 2.0 * x) * (1.0 - 2.0 * x) : 36.0 * x - 18.0; }
 double makeupNormalized (double db) { return db < 0.0 ? (1.0 - std::sqrt (db / -60.0)) / 2.0 : (db + 18.0) / 36.0; }
-double dryMixNatural (double x) { return 60.0 * x - 60.0; }
-double dryMixNormalized (double db) { return (db + 60.0) / 60.0; }
-double keyHpNatural (double x) { return keyHpFromNormalized (static_cast<float> (x), 30.0f, 400.0f); }
-double keyHpNormalized (double hz)
-{
-    // The forward map lifts 0 just above 30 Hz, so 30 Hz itself reads as 0.
-    const double x = std::log (hz / 30.0) / std::log (400.0 / 30.0) - 1e-6;
-    return hz >= 30.0 ? std::max (x, 0.0) : x;
-}
-double outGainNatural (double x) { return 24.0 * x - 12.0; }
-double outGainNormalized (double db) { return (db + 12.0) / 24.0; }
-double percentNatural (double x) { return 100.0 * x; }
-double percentNormalized (double percent) { return percent / 100.0; }
 
-constexpr NaturalScale noScale { nullptr, nullptr, "", nullptr };
+//==============================================================================
+// How the numbers are written.
+
+juce::String withUnit (const juce::String& number, const char* unit)
+{
+    // A ratio's ":1" joins its number; other units stand apart.
+    return number + (unit[0] == ':' ? "" : " ") + unit;
+}
+
+juce::String oneDecimal (double natural, const char* unit)
+{
+    return withUnit (writeWithDecimals (natural, 1), unit);
+}
+
+juce::String wholeNumber (double natural, const char* unit)
+{
+    return withUnit (writeAsInteger (natural), unit);
+}
+
+/** Two decimals below 1, one below 10, whole numbers from there. */
+juce::String fewerDecimalsAsItGrows (double natural, const char* unit)
+{
+    if (natural < 1.0)
+        return withUnit (writeWithDecimals (natural, 2), unit);
+
+    return natural < 10.0 ? oneDecimal (natural, unit) : wholeNumber (natural, unit);
+}
+
+/** A cut with two decimals, a boost with one. */
+juce::String cutWithTwoDecimals (double natural, const char* unit)
+{
+    return natural < 0.0 ? withUnit (writeWithDecimals (natural, 2), unit) : oneDecimal (natural, unit);
+}
+
+juce::String millisecondsOrSeconds (double ms, const char*)
+{
+    // Whole milliseconds until 1004.5 ms, where they would round past 1004; seconds from
+    // there, so "1000 ms" to "1004 ms" still show before "1.0 s".
+    if (ms < 10.0)
+        return oneDecimal (ms, "ms");
+
+    return ms < 1004.5 ? wholeNumber (ms, "ms") : oneDecimal (ms / 1000.0, "s");
+}
+
+template <const Span& s>
+constexpr NaturalScale linear (const char* unit, NaturalWriting write, const char* zeroText = nullptr)
+{
+    return { linearNatural<s>, linearNormalized<s>, unit, zeroText, write };
+}
+
+template <const Span& s>
+constexpr NaturalScale cubic (const char* unit, NaturalWriting write)
+{
+    return { cubicNatural<s>, cubicNormalized<s>, unit, nullptr, write };
+}
+
+template <const LogRange& r>
+constexpr NaturalScale logarithmic (const char* unit, NaturalWriting write)
+{
+    return { logNatural<r>, logNormalized<r>, unit, nullptr, write };
+}
+
+constexpr NaturalScale noScale { nullptr, nullptr, "", nullptr, nullptr };
+
+//==============================================================================
+// Where the transfer display reads a value its own way; it reads every other curve
+// input as the natural value.
+
+/** The curve draws ratios of 1:1 to 8:1 on the cube of the value, steeper at the top
+    than the text's 7:1. */
+float ratioToDisplay (float p) { return 1.0f / (7.0f * std::pow (p, 3.0f) + 1.0f); }
+
+/** The curve draws a boost at the out gain's scale, up to +12 dB, where the audio gets
+    up to +18 dB. */
+float makeupToDisplay (float p) { return p < 0.5f ? static_cast<float> (makeupNatural (p)) : 24.0f * p - 12.0f; }
+
+/** How far the dry path lies below the input; "Off" lies far below anything drawn. */
+float dryMixToDisplay (float p) { return p == 0.0f ? 180.0f : static_cast<float> (-linearNatural<dryMixDb> (p)); }
+
+/** The display splits the switch at 0.5 itself. */
+float peakRatioToDisplay (float p) { return p; }
 
 //==============================================================================
 const ParameterChoice onOffChoices[] { { "off", 0.0f }, { "on", 1.0f } };
@@ -180,49 +293,56 @@ const ParameterChoice peakRatioChoices[] { { "Compressor", 0.0f }, { "Limiter", 
 const ParameterChoice qualityChoices[] { { "Precise", 0.0f }, { "Eco", 1.0f } };
 const ParameterChoice meterScaleChoices[] { { "6 dB", 0.0f }, { "12 dB", 0.25f }, { "24 dB", 0.5f }, { "48 dB", 0.75f } };
 const ParameterChoice slopeChoices[] { { "off", 0.0f }, { "3 dB/oct", 0.1f }, { "6 dB/oct", 0.2f }, { "12 dB/oct", 0.3f } };
+
+/** A row's display text as a plain function, which the editor's sliders hold. */
+template <int index>
+void textOf (double value, juce::String& text)
+{
+    text = displayText (parameterTable[index], value);
+}
 } // namespace
 
 using K = ParameterKind;
 
 const ParameterInfo parameterTable[numParameters] = {
-    { "Threshold", "threshold", K::continuous, 0.0f, 0.0f, thresholdText,
-      { thresholdNatural, thresholdNormalized, "dB", nullptr }, nullptr, 0, thresholdToEngine, thresholdToDisplay },
-    { "Peak Crest", "peakcrest", K::continuous, 0.5f, 0.5f, peakCrestText,
-      { peakCrestNatural, peakCrestNormalized, "dB", nullptr }, nullptr, 0, peakCrestToEngine, peakCrestToDisplay },
+    { "Threshold", "threshold", K::continuous, 0.0f, 0.0f, textOf<thresholdIndex>,
+      linear<thresholdDb> ("dB", oneDecimal), nullptr, 0, thresholdToEngine, nullptr },
+    { "Peak Crest", "peakcrest", K::continuous, 0.5f, 0.5f, textOf<peakCrestIndex>,
+      linear<peakCrestDb> ("dB", oneDecimal), nullptr, 0, peakCrestToEngine, nullptr },
     // The knob returns to 0.155 on a double-click, a hair below the factory 0.16.
-    { "Soft Knee", "softknee", K::continuous, 0.16f, 0.155f, softKneeText,
-      { softKneeNatural, softKneeNormalized, "dB", nullptr }, nullptr, 0, softKneeToEngine, softKneeToDisplay },
-    { "Ratio", "ratio", K::continuous, 0.5f, 0.5f, ratioText,
-      { ratioNatural, ratioNormalized, ":1", nullptr }, nullptr, 0, ratioToEngine, ratioToDisplay },
-    { "Attack", "attack", K::continuous, 0.275f, 0.275f, attackText,
-      { attackNatural, attackNormalized, "ms", nullptr }, nullptr, 0, attackToEngine, nullptr },
-    { "Release Peak", "releasepeak", K::continuous, 0.4174f, 0.4174f, releaseText,
-      { releaseNatural, releaseNormalized, "ms", nullptr }, nullptr, 0, releasePeakToEngine, nullptr },
-    { "Release RMS", "releaserms", K::continuous, 0.497f, 0.497f, releaseText,
-      { releaseNatural, releaseNormalized, "ms", nullptr }, nullptr, 0, releaseRmsToEngine, nullptr },
-    { "Makeup", "makeup", K::continuous, 0.5f, 0.5f, makeupText,
-      { makeupNatural, makeupNormalized, "dB", nullptr }, nullptr, 0, makeupToEngine, makeupToDisplay },
-    { "Dry Mix", "drymix", K::continuous, 0.0f, 0.0f, dryMixText,
-      { dryMixNatural, dryMixNormalized, "dB", "Off" }, nullptr, 0, dryMixToEngine, dryMixToDisplay },
-    { "Key HP Frequency", "keyhpfrequency", K::continuous, 0.425f, 0.425f, keyHpFrequencyText,
-      { keyHpNatural, keyHpNormalized, "Hz", nullptr }, nullptr, 0, keyHpFrequencyToEngine, nullptr },
-    { "Out Gain", "outgain", K::continuous, 0.5f, 0.5f, outGainText,
-      { outGainNatural, outGainNormalized, "dB", nullptr }, nullptr, 0, outGainToEngine, outGainToDisplay },
+    { "Soft Knee", "softknee", K::continuous, 0.16f, 0.155f, textOf<softKneeIndex>,
+      linear<softKneeDb> ("dB", oneDecimal), nullptr, 0, softKneeToEngine, nullptr },
+    { "Ratio", "ratio", K::continuous, 0.5f, 0.5f, textOf<ratioIndex>,
+      { ratioNatural, ratioNormalized, ":1", nullptr, oneDecimal }, nullptr, 0, ratioToEngine, ratioToDisplay },
+    { "Attack", "attack", K::continuous, 0.275f, 0.275f, textOf<attackIndex>,
+      cubic<attackMs> ("ms", fewerDecimalsAsItGrows), nullptr, 0, attackToEngine, nullptr },
+    { "Release Peak", "releasepeak", K::continuous, 0.4174f, 0.4174f, textOf<releasePeakIndex>,
+      cubic<releaseMs> ("ms", millisecondsOrSeconds), nullptr, 0, releasePeakToEngine, nullptr },
+    { "Release RMS", "releaserms", K::continuous, 0.497f, 0.497f, textOf<releaseRmsIndex>,
+      cubic<releaseMs> ("ms", millisecondsOrSeconds), nullptr, 0, releaseRmsToEngine, nullptr },
+    { "Makeup", "makeup", K::continuous, 0.5f, 0.5f, textOf<makeupIndex>,
+      { makeupNatural, makeupNormalized, "dB", nullptr, cutWithTwoDecimals }, nullptr, 0, makeupToEngine, makeupToDisplay },
+    { "Dry Mix", "drymix", K::continuous, 0.0f, 0.0f, textOf<dryMixIndex>,
+      linear<dryMixDb> ("dB", oneDecimal, "Off"), nullptr, 0, dryMixToEngine, dryMixToDisplay },
+    { "Key HP Frequency", "keyhpfrequency", K::continuous, 0.425f, 0.425f, textOf<keyHpFrequencyIndex>,
+      logarithmic<keyHpHz> ("Hz", wholeNumber), nullptr, 0, keyHpFrequencyToEngine, nullptr },
+    { "Out Gain", "outgain", K::continuous, 0.5f, 0.5f, textOf<outGainIndex>,
+      linear<outGainDb> ("dB", oneDecimal), nullptr, 0, outGainToEngine, nullptr },
     // The knob returns to 0.425 like the frequency knob beside it, not to the factory 1.0.
-    { "Key Stereo Diff", "keystereodiff", K::continuous, 1.0f, 0.425f, keyStereoDiffText,
-      { percentNatural, percentNormalized, "%", nullptr }, nullptr, 0, keyStereoDiffToEngine, nullptr },
-    { "Key HP Slope", "keyhpslope", K::slopeSelector, 0.0f, 0.0f, keyHpSlopeText,
+    { "Key Stereo Diff", "keystereodiff", K::continuous, 1.0f, 0.425f, textOf<keyStereoDiffIndex>,
+      linear<stereoDiffPercent> ("%", oneDecimal), nullptr, 0, keyStereoDiffToEngine, nullptr },
+    { "Key HP Slope", "keyhpslope", K::slopeSelector, 0.0f, 0.0f, textOf<keyHpSlopeIndex>,
       noScale, slopeChoices, 4, keyHpSlopeToEngine, nullptr },
-    { "Delta", "delta", K::onOff, 0.0f, 0.0f, switchText,
+    { "Delta", "delta", K::onOff, 0.0f, 0.0f, textOf<deltaIndex>,
       noScale, onOffChoices, 2, deltaToEngine, nullptr },
-    { "Bypass", "bypass", K::onOff, 0.0f, 0.0f, switchText,
+    { "Bypass", "bypass", K::onOff, 0.0f, 0.0f, textOf<bypassIndex>,
       noScale, onOffChoices, 2, bypassToEngine, nullptr },
-    { "Peak Ratio", "peakratio", K::twoWay, 1.0f, 1.0f, peakRatioText,
+    { "Peak Ratio", "peakratio", K::twoWay, 1.0f, 1.0f, textOf<peakRatioIndex>,
       noScale, peakRatioChoices, 2, peakRatioToEngine, peakRatioToDisplay },
-    { "Quality", "quality", K::twoWay, 0.0f, 0.0f, qualityText,
+    { "Quality", "quality", K::twoWay, 0.0f, 0.0f, textOf<qualityIndex>,
       noScale, qualityChoices, 2, qualityToEngine, nullptr },
     // The editor's meter reads it; the audio does not.
-    { "Meter Scale", "meterscale", K::fourWay, 0.0f, 0.0f, meterScaleText,
+    { "Meter Scale", "meterscale", K::fourWay, 0.0f, 0.0f, textOf<meterScaleIndex>,
       noScale, meterScaleChoices, 4, nullptr, nullptr },
     { "", "", K::placeholder, 0.0f, 0.0f, nullptr, noScale, nullptr, 0, nullptr, nullptr },
     { "", "", K::placeholder, 0.0f, 0.0f, nullptr, noScale, nullptr, 0, nullptr, nullptr },
@@ -234,35 +354,75 @@ bool isNamedParameter (int index) noexcept
     return index >= 0 && index < numNamedParameters;
 }
 
-juce::String parameterText (int index, float value)
+namespace
 {
-    const double x = value;
-    auto text = writeWithDecimals (x, 2);
-
-    if (isNamedParameter (index))
-        parameterTable[index].toText (x, text);
-
-    return text;
-}
-
-int choiceIndex (int index, float value) noexcept
+/** A setting by the kind's split rule, in double precision as the texts read it. */
+int settingFor (ParameterKind kind, double value) noexcept
 {
-    switch (parameterTable[index].kind)
+    switch (kind)
     {
         case K::onOff:
-            return value > 0.5f ? 1 : 0;
+            return value > 0.5 ? 1 : 0;
         case K::twoWay:
-            return value >= 0.5f ? 1 : 0;
+            return value < 0.5 ? 0 : 1;
         case K::fourWay:
-            return value < 0.25f ? 0 : value < 0.5f ? 1 : value < 0.75f ? 2 : 3;
+            return value < 0.25 ? 0 : value < 0.5 ? 1 : value < 0.75 ? 2 : 3;
         case K::slopeSelector:
-            return KeyFilterStage::slopeFromNormalized (value);
         case K::continuous:
         case K::placeholder:
             break;
     }
 
     return 0;
+}
+
+juce::String naturalText (const NaturalScale& scale, double value)
+{
+    if (scale.zeroText != nullptr && ! (value > 0.0))
+        return scale.zeroText;
+
+    return scale.write (scale.fromNormalized (value), scale.unit);
+}
+
+/** Only the exact values the editor writes get a word; anything else keeps its number. */
+juce::String slopeText (const ParameterInfo& info, double value)
+{
+    for (int i = 0; i < info.numChoices; ++i)
+        if (value == static_cast<double> (info.choices[i].value))
+            return info.choices[i].text;
+
+    return writeWithDecimals (value, 2);
+}
+} // namespace
+
+juce::String displayText (const ParameterInfo& info, double value)
+{
+    switch (info.kind)
+    {
+        case K::continuous:
+            return naturalText (info.natural, value);
+        case K::slopeSelector:
+            return slopeText (info, value);
+        case K::placeholder:
+            return writeWithDecimals (value, 2);
+        case K::onOff:
+        case K::twoWay:
+        case K::fourWay:
+            break;
+    }
+
+    return info.choices[settingFor (info.kind, value)].text;
+}
+
+juce::String parameterText (int index, float value)
+{
+    return isNamedParameter (index) ? displayText (parameterTable[index], value) : writeWithDecimals (value, 2);
+}
+
+int choiceIndex (int index, float value) noexcept
+{
+    const auto kind = parameterTable[index].kind;
+    return kind == K::slopeSelector ? KeyFilterStage::slopeFromNormalized (value) : settingFor (kind, value);
 }
 
 namespace
@@ -340,129 +500,4 @@ std::optional<double> valueForText (int index, const juce::String& text)
             return info.choices[i].value;
 
     return std::nullopt;
-}
-
-void thresholdText (double value, juce::String& text)
-{
-    text = writeWithDecimals (value * -60.0, 1) + " dB";
-}
-
-void peakCrestText (double value, juce::String& text)
-{
-    text = writeWithDecimals (value * 12.0, 1) + " dB";
-}
-
-void softKneeText (double value, juce::String& text)
-{
-    text = writeWithDecimals (value * 20.0, 1) + " dB";
-}
-
-void ratioText (double value, juce::String& text)
-{
-    const double ratio = value < 0.5 ? 1.0 + 2.0 * value : 2.0 + 10.0 * (value - 0.5);
-    text = writeWithDecimals (ratio, 1) + ":1";
-}
-
-void attackText (double value, juce::String& text)
-{
-    const double ms = value * value * value * 499.99 + 0.01;
-
-    if (ms < 1.0)
-        text = writeWithDecimals (ms, 2);
-    else if (ms < 10.0)
-        text = writeWithDecimals (ms, 1);
-    else
-        text = writeAsInteger (ms);
-
-    text += " ms";
-}
-
-void releaseText (double value, juce::String& text)
-{
-    const double cubed = value * value * value * 1995.0;
-    const double ms = cubed + 5.0;
-
-    // Whole milliseconds as long as they round below 1000; seconds from 1004.5 ms on.
-    if (ms < 10.0)
-        text = writeWithDecimals (ms, 1) + " ms";
-    else if (cubed + 0.5 < 1000.0)
-        text = writeAsInteger (ms) + " ms";
-    else
-        text = writeWithDecimals (ms / 1000.0, 1) + " s";
-}
-
-void makeupText (double value, juce::String& text)
-{
-    if (value < 0.5)
-    {
-        const double t = 1.0 - 2.0 * value;
-        text = writeWithDecimals (-60.0 * t * t, 2) + " dB";
-    }
-    else
-    {
-        text = writeWithDecimals (36.0 * value - 18.0, 1) + " dB";
-    }
-}
-
-void dryMixText (double value, juce::String& text)
-{
-    text = value > 0.0 ? writeWithDecimals (60.0 * value - 60.0, 1) + " dB" : juce::String ("Off");
-}
-
-void keyHpFrequencyText (double value, juce::String& text)
-{
-    const float hz = keyHpFromNormalized (static_cast<float> (value), 30.0f, 400.0f);
-    text = writeAsInteger (hz) + " Hz";
-}
-
-void outGainText (double value, juce::String& text)
-{
-    text = writeWithDecimals (24.0 * value - 12.0, 1) + " dB";
-}
-
-void keyStereoDiffText (double value, juce::String& text)
-{
-    text = writeWithDecimals (100.0 * value, 1) + " %";
-}
-
-void keyHpSlopeText (double value, juce::String& text)
-{
-    // Only the four values the editor writes get a word; anything else keeps its number.
-    if (value == static_cast<double> (0.1f))
-        text = "3 dB/oct";
-    else if (value == static_cast<double> (0.2f))
-        text = "6 dB/oct";
-    else if (value == static_cast<double> (0.3f))
-        text = "12 dB/oct";
-    else if (value == 0.0)
-        text = "off";
-    else
-        text = writeWithDecimals (value, 2);
-}
-
-void switchText (double value, juce::String& text)
-{
-    text = value > 0.5 ? "on" : "off";
-}
-
-void peakRatioText (double value, juce::String& text)
-{
-    text = value < 0.5 ? "Compressor" : "Limiter";
-}
-
-void qualityText (double value, juce::String& text)
-{
-    text = value < 0.5 ? "Precise" : "Eco";
-}
-
-void meterScaleText (double value, juce::String& text)
-{
-    if (value < 0.25)
-        text = "6 dB";
-    else if (value < 0.5)
-        text = "12 dB";
-    else if (value < 0.75)
-        text = "24 dB";
-    else
-        text = "48 dB";
 }

@@ -54,13 +54,18 @@ using EngineMapping = void (*) (CompressorEngine& engine, float value);
 /** The transfer display's own reading of a value clamped to 0..1. */
 using DisplayMapping = float (*) (float value);
 
-/** A continuous parameter in the unit its text shows ("dB", "ms", "Hz", "%", ":1"). */
+/** Writes a natural value with its unit: "-18.0 dB", "150 ms", "4.0:1". */
+using NaturalWriting = juce::String (*) (double natural, const char* unit);
+
+/** A continuous parameter in the unit its text shows ("dB", "ms", "Hz", "%", ":1"):
+    both directions of its scale and how its number is written. */
 struct NaturalScale
 {
     double (*fromNormalized) (double value);
     double (*toNormalized) (double natural);
     const char* unit;
-    const char* zeroText;   // a word shown instead of the number at 0, if any
+    const char* zeroText;   // a word shown instead of the number at 0 and below, if any
+    NaturalWriting write;
 };
 
 /** One named setting of a parameter that hosts may show as a list. The value is the
@@ -78,12 +83,12 @@ struct ParameterInfo
     ParameterKind kind;
     float fullResetValue;   // the value of the first factory program
     float doubleClickValue; // where a double-click returns a knob
-    ValueToTextFunction toText;   // none for the placeholders
+    ValueToTextFunction toText;   // the display text, none for the placeholders
     NaturalScale natural;   // continuous parameters only
     const ParameterChoice* choices; // the other kinds, except placeholders
     int numChoices;
     EngineMapping toEngine; // none for the meter scale and the placeholders
-    DisplayMapping toDisplay; // only what the transfer display reads
+    DisplayMapping toDisplay; // where the transfer display reads a value its own way
 };
 
 /** Every slot, in index order. */
@@ -95,6 +100,9 @@ bool isNamedParameter (int index) noexcept;
     value with two decimals. */
 juce::String parameterText (int index, float value);
 
+/** The display text of a row for a value, in double precision as a slider holds it. */
+juce::String displayText (const ParameterInfo& info, double value);
+
 /** Which of a listed parameter's settings a value selects, by the kind's split rule. */
 int choiceIndex (int index, float value) noexcept;
 
@@ -103,20 +111,3 @@ int choiceIndex (int index, float value) noexcept;
     matter. Not clamped: a level beyond the knob's range reads beyond 0..1. Nothing
     when the text does not name a value of this parameter. */
 std::optional<double> valueForText (int index, const juce::String& text);
-
-void thresholdText (double value, juce::String& text);
-void peakCrestText (double value, juce::String& text);
-void softKneeText (double value, juce::String& text);
-void ratioText (double value, juce::String& text);
-void attackText (double value, juce::String& text);
-void releaseText (double value, juce::String& text);
-void makeupText (double value, juce::String& text);
-void dryMixText (double value, juce::String& text);
-void keyHpFrequencyText (double value, juce::String& text);
-void outGainText (double value, juce::String& text);
-void keyStereoDiffText (double value, juce::String& text);
-void keyHpSlopeText (double value, juce::String& text);
-void switchText (double value, juce::String& text);
-void peakRatioText (double value, juce::String& text);
-void qualityText (double value, juce::String& text);
-void meterScaleText (double value, juce::String& text);

@@ -21,9 +21,8 @@ juce::NormalisableRange<float> rangeFor (const ParameterInfo& info, HostStyle st
     if (! style.units || info.kind != ParameterKind::continuous)
         return {};
 
-    // + 0 turns the threshold's -0 dB into a plain 0.
     const auto scale = info.natural;
-    const auto natural = [scale] (float x) { return static_cast<float> (scale.fromNormalized (x)) + 0.0f; };
+    const auto natural = [scale] (float x) { return static_cast<float> (scale.fromNormalized (x)); };
     const auto atZero = natural (0.0f);
     const auto atOne = natural (1.0f);
 
@@ -80,7 +79,15 @@ float ProcessorParameter::getValue() const
 
 void ProcessorParameter::setValue (float newValue)
 {
-    owner.setParameter (index, storedValueFor (newValue));
+    setStoredValue (storedValueFor (newValue));
+}
+
+void ProcessorParameter::setStoredValue (float value)
+{
+    if (info.kind != ParameterKind::placeholder)
+        stored.store (value, std::memory_order_relaxed);
+
+    owner.valueStored (index, value);
 }
 
 void ProcessorParameter::setStoredValueNotifyingHost (float value)

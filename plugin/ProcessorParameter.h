@@ -63,9 +63,12 @@ public:
     juce::StringArray getAllValueStrings() const override;
     const juce::NormalisableRange<float>& getNormalisableRange() const override;
 
-    /** The value as programs, saved states and the index interface hold it. */
+    /** The value as programs, saved states and the index interface hold it. A
+        placeholder holds none and reads 0. */
     float storedValue() const noexcept { return stored.load (std::memory_order_relaxed); }
-    void store (float value) noexcept { stored.store (value, std::memory_order_relaxed); }
+
+    /** Takes a value in stored terms without telling the host. */
+    void setStoredValue (float value);
 
     /** The host's view of a stored value. */
     float hostValueFor (float storedValue) const noexcept;

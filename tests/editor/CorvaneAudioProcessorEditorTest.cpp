@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <map>
 
@@ -429,6 +430,47 @@ TEST_F (EditorTest, MeterRisesAtOnceFallsFastAndHoldsOnlyInTheFirstFall)
     EXPECT_EQ (meter.currentReductionDb, 0.0f);
     EXPECT_EQ (meter.heldReductionDb, 0.0f);
     processor.suspendProcessing (false);
+}
+
+TEST_F (EditorTest, TicksRepaintOnlyWhatChanged)
+{
+    auto& repaints = RepaintRecorder::installOn (editor);
+    editor.setVisible (true);
+    tick (2);
+
+    struct Change
+    {
+        const char* name;
+        std::function<void()> make;
+        std::vector<const char*> repainted;
+    };
+
+    // In this order: the LEDs and the meter go on moving for a while after a change.
+    const Change changes[] {
+        { "nothing", [] {}, {} },
+        { "a value on the curve", [this] { processor.setParameter (thresholdIndex, 0.3f); }, { "threshold", "transferFunction" } },
+        { "a value off the curve", [this] { processor.setParameter (attackIndex, 0.6f); }, { "attack" } },
+        { "the path that sets the gain", [this] { processor.peakGainDb = -6.0; processor.rmsGainDb = -3.0; }, { "peakled", "rmsled" } },
+        { "the reduction", [this] { processor.currentGain = 0.5; }, { "reductionMeter", "rmsled" } },
+    };
+
+    for (const auto& change : changes)
+    {
+        SCOPED_TRACE (change.name);
+        repaints.areas.clear();
+        change.make();
+        tick();
+
+        juce::RectangleList<int> expected;
+        for (const auto* name : change.repainted)
+        {
+            expected.add (component (name).getBounds());
+            EXPECT_TRUE (repaints.areas.intersectsRectangle (component (name).getBounds())) << name;
+        }
+
+        for (const auto& area : repaints.areas)
+            EXPECT_TRUE (expected.containsRectangle (area)) << area.toString();
+    }
 }
 
 TEST_F (EditorTest, TransferDisplayStaysFiniteForValuesOutsideTheRange)

@@ -2,6 +2,7 @@
 
 #include "CorvaneAudioProcessor.h"
 #include "CorvaneAudioProcessorEditor.h"
+#include "RepaintRecorder.h"
 
 #include <gtest/gtest.h>
 

@@ -112,7 +112,7 @@ TEST_F (ComponentTest, ValueBoxDrawsTheBoxWithTheValueTextCentred)
     box.setLookAndFeel (&boxLook);
     box.setSliderStyle (juce::Slider::RotaryVerticalDrag);
     box.setTextBoxStyle (juce::Slider::NoTextBox, true, 50, 16);
-    box.valueToTextFunction = outGainText;
+    box.valueToTextFunction = parameterTable[outGainIndex].toText;
     box.setBounds (0, 0, 55, 21);
     box.setVisible (true);
 

@@ -9,7 +9,7 @@ TEST (BetterSliderTest, ShowsTheTextFunctionsTextOrTwoDecimals)
     BetterSlider slider ("slider");
     EXPECT_EQ (slider.getTextFromValue (0.5), "0.50");
 
-    slider.valueToTextFunction = releaseText;
+    slider.valueToTextFunction = parameterTable[releaseRmsIndex].toText;
     EXPECT_EQ (slider.getTextFromValue (0.4174), "150 ms");
     EXPECT_EQ (slider.getTextFromValue (0.7943), "1.0 s");
 

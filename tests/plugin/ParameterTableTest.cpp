@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 namespace
 {
@@ -300,5 +301,14 @@ TEST (ParameterTable, ListedSettingsAreTheirDisplayTexts)
             EXPECT_EQ (parameterText (index, info.choices[i].value), info.choices[i].text);
             EXPECT_EQ (choiceIndex (index, info.choices[i].value), i);
         }
+
+        // A list host shows the setting the text names, at the split points and for
+        // values no host should send. The slope's list follows the engine instead.
+        if (info.kind == ParameterKind::slopeSelector)
+            continue;
+
+        for (auto value : { 0.25f, 0.5f, 0.75f, -1.0f, 2.0f, std::numeric_limits<float>::quiet_NaN() })
+            if (info.numChoices > 0)
+                EXPECT_EQ (parameterText (index, value), info.choices[choiceIndex (index, value)].text) << value;
     }
 }
