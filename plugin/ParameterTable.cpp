@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace
 {
@@ -466,3 +467,19 @@ void meterScaleText (double value, juce::String& text)
     else
         text = "48 dB";
 }
+
+namespace
+{
+const ParameterIndex keyMembers[] { keyHpSlopeIndex, keyHpFrequencyIndex, keyStereoDiffIndex };
+const ParameterIndex compressorMembers[] { thresholdIndex, peakCrestIndex, softKneeIndex, peakRatioIndex,
+                                           ratioIndex, attackIndex, qualityIndex };
+const ParameterIndex releaseMembers[] { releasePeakIndex, releaseRmsIndex };
+const ParameterIndex outputMembers[] { makeupIndex, dryMixIndex, outGainIndex, deltaIndex, bypassIndex, meterScaleIndex };
+} // namespace
+
+const ParameterGroup parameterGroups[numParameterGroups] = {
+    { "key", "Key", keyMembers, static_cast<int> (std::size (keyMembers)) },
+    { "compressor", "Compressor", compressorMembers, static_cast<int> (std::size (compressorMembers)) },
+    { "release", "Release", releaseMembers, static_cast<int> (std::size (releaseMembers)) },
+    { "output", "Output", outputMembers, static_cast<int> (std::size (outputMembers)) },
+};

@@ -120,3 +120,18 @@ void switchText (double value, juce::String& text);
 void peakRatioText (double value, juce::String& text);
 void qualityText (double value, juce::String& text);
 void meterScaleText (double value, juce::String& text);
+
+/** A section of the editor's panel, for hosts that show parameters in groups: its
+    members in the order a reader meets them. */
+struct ParameterGroup
+{
+    const char* id;
+    const char* name;
+    const ParameterIndex* members;
+    int numMembers;
+};
+
+constexpr int numParameterGroups = 4;
+
+/** Every named parameter in exactly one group, the groups from left to right. */
+extern const ParameterGroup parameterGroups[numParameterGroups];
