@@ -6,7 +6,10 @@
 #   such as lv2file give that option without naming the feature;
 # - the description passes the LV2 schemas (lv2_validate): the plug-in is also a
 #   doap:Project (and a compressor), the presets' program property is declared, and
-#   the UI lists features and interfaces each where they belong.
+#   the UI lists features and interfaces each where they belong;
+# - the maintainer's address is a mailto: IRI (a bare address would name a file in the
+#   bundle), and the minor version is even and non-zero, as LV2 asks of a release:
+#   major * 65536 + minor * 256 + micro * 2, with micro version 0.
 include(${CMAKE_CURRENT_LIST_DIR}/PatchFile.cmake)
 
 get_target_property(velmora_lv2_sources juce_audio_plugin_client_LV2 INTERFACE_SOURCES)
@@ -46,7 +49,13 @@ velmora_patch_file("${JUCE_MODULES_DIR}/juce_audio_plugin_client/LV2/juce_LV2_Cl
     [=["\t\tui:noUserResize ,\n" // resize and noUserResize are always present in the extension data array]=]
     ""
     "${velmora_ui_features_from}"
-    "${velmora_ui_features_to}")
+    "${velmora_ui_features_to}"
+    [=["\t\tfoaf:mbox <" JucePlugin_ManufacturerEmail "> ;\n"]=]
+    [=["\t\tfoaf:mbox <mailto:" JucePlugin_ManufacturerEmail "> ;\n"]=]
+    [=[        const auto minorVersion = getVersionOrZero (2);
+        const auto microVersion = getVersionOrZero (1);]=]
+    [=[        const auto minorVersion = getVersionOrZero (3) * 65536 + getVersionOrZero (2) * 256 + getVersionOrZero (1) * 2;
+        const auto microVersion = 0;]=])
 
 list(TRANSFORM velmora_lv2_sources REPLACE "^${velmora_lv2_original}$" "${velmora_lv2_copy}")
 set_property(TARGET juce_audio_plugin_client_LV2 PROPERTY INTERFACE_SOURCES "${velmora_lv2_sources}")

@@ -638,6 +638,20 @@ TEST (Lv2, DescriptionNamesEachParameterByItsKeyWithItsDefaultRangeAndKind)
         EXPECT_TRUE (slope.contains (juce::String ("rdfs:label \"") + entry + "\"")) << entry;
 }
 
+TEST (Lv2, NamesItsMaintainerItsPurposeAndAReleaseVersion)
+{
+    const auto bundle = juce::File (VELMORA_LV2_BINARY).getParentDirectory();
+    setenv ("LV2_PATH", bundle.getParentDirectory().getFullPathName().toRawUTF8(), 1);
+    juce::ChildProcess lv2info;
+    ASSERT_TRUE (lv2info.start (juce::StringArray { "lv2info", VELMORA_LV2_URI }));
+    const auto shown = lv2info.readAllProcessOutput() + bundle.getChildFile ("dsp.ttl").loadFileAsString();
+
+    // A release's minor version is even and not 0: 1.0.0 is 1 * 65536 + 0 * 256 + 0 * 2.
+    for (const auto* text : { "Author Email:      mailto:support@halvorn.com\n", "Author Homepage:   https://www.halvorn.com\n",
+                              "\tlv2:minorVersion 65536 ;\n\tlv2:microVersion 0 ;\n", "\tdoap:description \"A stereo feedback compressor" })
+        EXPECT_TRUE (shown.contains (text)) << text;
+}
+
 TEST_F (Formats, Lv2FileRendersLikeVst2WithTheSameProgram)
 {
     const juce::TemporaryFile in (".wav"), out (".wav");
