@@ -587,7 +587,8 @@ namespace
         const char* unit;   // nullptr for lists and switches
     };
 
-    // Defaults are the "Full Reset" values, in the unit the parameter shows.
+    // Defaults are the "Full Reset" values, in the unit the parameter shows; lists count
+    // their entries.
     const Lv2Case lv2Cases[] = {
         { "threshold", 0.0, -60.0, 0.0, "db" },
         { "peakcrest", 6.0, 0.0, 12.0, "db" },
@@ -601,12 +602,12 @@ namespace
         { "keyhpfrequency", 90.2031, 30.0, 400.0, "hz" },
         { "outgain", 0.0, -12.0, 12.0, "db" },
         { "keystereodiff", 100.0, 0.0, 100.0, "pc" },
-        { "keyhpslope", 0.0, 0.0, 1.0, nullptr },
+        { "keyhpslope", 0.0, 0.0, 3.0, nullptr },
         { "delta", 0.0, 0.0, 1.0, nullptr },
         { "bypass", 0.0, 0.0, 1.0, nullptr },
         { "peakratio", 1.0, 0.0, 1.0, nullptr },
         { "quality", 0.0, 0.0, 1.0, nullptr },
-        { "meterscale", 0.0, 0.0, 1.0, nullptr },
+        { "meterscale", 0.0, 0.0, 3.0, nullptr },
     };
 }
 
@@ -627,15 +628,17 @@ TEST (Lv2, DescriptionNamesEachParameterByItsKeyWithItsDefaultRangeAndKind)
         EXPECT_NEAR (lv2Number (statements, "lv2:maximum"), c.maximum, 1e-4);
 
         const bool listed = c.unit == nullptr;
-        EXPECT_EQ (statements.contains ("lv2:enumeration"), listed);
-        EXPECT_EQ (statements.contains ("lv2:toggled"), juce::String (c.key) == "delta" || juce::String (c.key) == "bypass");
+        const bool toggled = juce::String (c.key) == "delta" || juce::String (c.key) == "bypass";
+        EXPECT_TRUE (statements.contains (listed ? (toggled ? "rdfs:range atom:Bool" : "rdfs:range atom:Int") : "rdfs:range atom:Float"));
+        EXPECT_FALSE (statements.contains ("lv2:portProperty")) << "a property of ports only";
         if (! listed && *c.unit != 0)
             EXPECT_TRUE (statements.contains (juce::String ("units:unit units:") + c.unit));
     }
 
     const auto slope = lv2Parameter (description, "keyhpslope");
+    int number = 0;
     for (const auto* entry : { "off", "3 dB/oct", "6 dB/oct", "12 dB/oct" })
-        EXPECT_TRUE (slope.contains (juce::String ("rdfs:label \"") + entry + "\"")) << entry;
+        EXPECT_TRUE (slope.contains (juce::String ("rdfs:label \"") + entry + "\" ;\n\t\trdf:value " + juce::String (number++) + " ;")) << entry;
 }
 
 TEST (Lv2, NamesItsMaintainerItsPurposeAndAReleaseVersion)
@@ -779,15 +782,14 @@ namespace
                 const auto text = p->getText (p->getValue(), 64);
                 SCOPED_TRACE (p->getName (64) + ": " + text + " against " + expected);
 
-                if (i == 12)
+                if (p->isDiscrete())
                 {
+                    // Lists and switches travel as entry numbers and truth values.
+                    const auto& entries = std::find_if (std::begin (listCases), std::end (listCases), [i] (const ListCase& c) { return c.index == i; })->entries;
+                    const auto shown = juce::String (entries[static_cast<size_t> (juce::roundToInt (p->getValue() * static_cast<float> (entries.size() - 1)))]);
                     const auto raw = vst2->getParameters()[i]->getValue();
-                    const int slope = raw < 0.1f ? 0 : raw < 0.2f ? 1 : raw < 0.3f ? 2 : 3;
-                    EXPECT_EQ (text, listCases[0].entries[static_cast<size_t> (slope)]);
-                }
-                else if (p->isDiscrete())
-                {
-                    EXPECT_EQ (text, expected);
+                    const auto slope = static_cast<size_t> (raw < 0.1f ? 0 : raw < 0.2f ? 1 : raw < 0.3f ? 2 : 3);
+                    EXPECT_EQ (shown, i == 12 ? juce::String (entries[slope]) : expected);
                 }
                 else
                 {
@@ -841,6 +843,37 @@ TEST_F (Lv2Host, HostBypassGivesTheInputBackDelayedLikeTheAudio)
         for (int i = latency; i < input.getNumSamples(); ++i)
             ASSERT_EQ (output.getSample (channel, i), input.getSample (channel, i - latency)) << i;
     EXPECT_EQ (ours()[14]->getValue(), 0.0f) << "the plug-in's own Bypass stays off";
+}
+
+TEST_F (Lv2Host, SwitchesAndListsSetByTheHostRenderLikeVst2)
+{
+    // The host sends truth values and entry numbers; VST 2 gets the values the editor writes.
+    const struct
+    {
+        int index;
+        float hostValue, vst2Value;
+    } cases[] = { { 13, 1.0f, 1.0f }, { 12, 1.0f / 3.0f, 0.1f }, { 16, 1.0f, 1.0f } };
+    const auto input = music (8 * blockSize);
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.index);
+        select (9);
+        vst2->getParameters()[c.index]->setValue (c.vst2Value);
+        ours()[c.index]->setValue (c.hostValue);
+        run();
+        lv2->releaseResources();
+        lv2->prepareToPlay (sampleRate, blockSize);
+
+        auto output = input;
+        juce::MidiBuffer midi;
+        for (int start = 0; start < output.getNumSamples(); start += blockSize)
+        {
+            juce::AudioBuffer<float> block (output.getArrayOfWritePointers(), 2, start, blockSize);
+            lv2->processBlock (block, midi);
+        }
+        EXPECT_EQ (countDifferences (output, play (*vst2, input)), 0);
+    }
 }
 
 TEST_F (Lv2Host, LearnsEveryValueOfAPresetAndARestoredState)
