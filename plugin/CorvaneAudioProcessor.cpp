@@ -33,11 +33,14 @@ HostStyle CorvaneAudioProcessor::hostStyleFor (WrapperType type) noexcept
 
     // A VST3 controller passes values on to its host only from its message thread;
     // elsewhere they would wait for the next audio block and reach only the controller.
-    // Its host bypass then is the plug-in's own, delayed like the audio.
+    // It tells the host of a restored state itself. Its host bypass is the plug-in's
+    // own, delayed like the audio. LV2 groups ports only, so only VST3 gets sections.
     if (type == wrapperType_VST3)
     {
         style.toldOnMessageThread = true;
+        style.toldOfRestoreByClient = true;
         style.bypassIsOwn = true;
+        style.sections = true;
     }
 
     // JUCE's LV2 client writes its enabled port into the bypass parameter on every block,
@@ -54,14 +57,32 @@ HostStyle CorvaneAudioProcessor::hostStyleFor (WrapperType type) noexcept
 void CorvaneAudioProcessor::addParameters()
 {
     // Only VST 2 has fixed slots to keep; elsewhere a nameless parameter is just clutter.
-    const auto slots = hostStyle.placeholders ? numParameters : numNamedParameters;
-
-    for (int i = 0; i < slots; ++i)
+    if (! hostStyle.sections)
     {
-        auto owned = std::make_unique<ProcessorParameter> (*this, i, hostStyle);
-        parameterObjects[static_cast<size_t> (i)] = owned.get();
-        addParameter (owned.release());
+        const auto slots = hostStyle.placeholders ? numParameters : numNamedParameters;
+
+        for (int i = 0; i < slots; ++i)
+            addParameter (makeParameter (i).release());
+
+        return;
     }
+
+    for (const auto& group : parameterGroups)
+    {
+        auto section = std::make_unique<juce::AudioProcessorParameterGroup> (group.id, group.name, "|");
+
+        for (int k = 0; k < group.numMembers; ++k)
+            section->addChild (makeParameter (group.members[k]));
+
+        addParameterGroup (std::move (section));
+    }
+}
+
+std::unique_ptr<ProcessorParameter> CorvaneAudioProcessor::makeParameter (int index)
+{
+    auto owned = std::make_unique<ProcessorParameter> (*this, index, hostStyle);
+    parameterObjects[static_cast<size_t> (index)] = owned.get();
+    return owned;
 }
 
 CorvaneAudioProcessor::~CorvaneAudioProcessor()
@@ -111,12 +132,14 @@ void CorvaneAudioProcessor::releaseResources()
 
 void CorvaneAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
 {
+    audioThread = juce::Thread::getCurrentThreadId();
     applyParameterChanges();
     render (buffer);
 }
 
 void CorvaneAudioProcessor::processBlockBypassed (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
 {
+    audioThread = juce::Thread::getCurrentThreadId();
     applyParameterChanges();
     const bool bypassed = engine->bypassOn;
     engine->bypassOn = true;
@@ -264,13 +287,30 @@ void CorvaneAudioProcessor::tellHost (ProcessorParameter* only)
     if (! hostStyle.toldOfChanges)
         return;
 
-    // Off the message thread every value goes later, in one announcement.
+    // Off the message thread a VST3 host hears within its own call, through its component
+    // handler; from the audio thread every value goes later, in one announcement.
     if (hostStyle.toldOnMessageThread && ! juce::MessageManager::existsAndIsCurrentThread())
-        triggerAsyncUpdate();
+    {
+        if (editReporter.hasHandler() && juce::Thread::getCurrentThreadId() != audioThread)
+            reportToHandler (only);
+        else
+            triggerAsyncUpdate();
+    }
     else if (only != nullptr)
+    {
         only->sendValueChangedMessageToListeners (only->getValue());
+    }
     else
+    {
         handleAsyncUpdate();
+    }
+}
+
+void CorvaneAudioProcessor::reportToHandler (ProcessorParameter* only)
+{
+    for (auto* p : parameterObjects)
+        if (p != nullptr && (only == nullptr || p == only))
+            editReporter.report (p->getParameterID(), p->getValue());
 }
 
 void CorvaneAudioProcessor::handleAsyncUpdate()
@@ -296,6 +336,12 @@ void CorvaneAudioProcessor::setCurrentProgram (int index)
     if (index < 0 || index >= numPrograms)
         return;
 
+    selectProgram (index);
+    tellHost();
+}
+
+void CorvaneAudioProcessor::selectProgram (int index)
+{
     currentProgram = index;
 
     // Read the slot afresh at each step: Delta switches Bypass off inside the slot, and
@@ -305,7 +351,6 @@ void CorvaneAudioProcessor::setCurrentProgram (int index)
         setParameter (j, slot.values[j]);
 
     reapplyAll = true;
-    tellHost();
 }
 
 const juce::String CorvaneAudioProcessor::getProgramName (int index)
@@ -332,8 +377,15 @@ void CorvaneAudioProcessor::setStateInformation (const void* data, int sizeInByt
 {
     int program = currentProgram;
     PresetChunk::read (data, sizeInBytes, *programs, program);
-    currentProgram = program;
-    setCurrentProgram (program);
+    selectProgram (program);
+
+    if (! hostStyle.toldOfRestoreByClient)
+        tellHost();
+}
+
+void CorvaneAudioProcessor::setIComponentHandler (Steinberg::FUnknown* handler)
+{
+    editReporter.setHandler (handler);
 }
 
 //==============================================================================

@@ -6,6 +6,7 @@
 #include "PresetChunk.h"
 #include "ProcessorParameter.h"
 #include "RelaxedAtomic.h"
+#include "Vst3EditReporter.h"
 
 #include <array>
 
@@ -18,6 +19,7 @@
     with the parameters at the start of each block.
 */
 class CorvaneAudioProcessor : public juce::AudioProcessor,
+                              public juce::VST3ClientExtensions,
                               private juce::AsyncUpdater
 {
 public:
@@ -71,6 +73,8 @@ public:
     void getStateInformation (juce::MemoryBlock& destData) override;
     void setStateInformation (const void* data, int sizeInBytes) override;
 
+    void setIComponentHandler (Steinberg::FUnknown* handler) override;
+
     /** The program bank, for inspection (the editor and tests read it). */
     const ProgramSlot& getProgram (int index) const noexcept { return (*programs)[static_cast<size_t> (index)]; }
 
@@ -89,16 +93,24 @@ private:
 
     static HostStyle hostStyleFor (WrapperType type) noexcept;
     void addParameters();
+    std::unique_ptr<ProcessorParameter> makeParameter (int index);
     void loadFactoryBank();
+    void selectProgram (int index);
     void switchOff (int index);
+
     /** Tells a host that keeps its own copy of the values about one of them, or all. */
     void tellHost (ProcessorParameter* only = nullptr);
+    void reportToHandler (ProcessorParameter* only);
     void handleAsyncUpdate() override;
     void applyParameterChanges() noexcept;
     void render (juce::AudioBuffer<float>& buffer) noexcept;
 
     const HostStyle hostStyle;
     std::array<ProcessorParameter*, numParameters> parameterObjects {};
+    Vst3EditReporter editReporter;
+    // The thread of the latest audio callback: a host's component handler is never
+    // called from there.
+    RelaxedAtomic<juce::Thread::ThreadID> audioThread { nullptr };
 
     // Audio thread only: the values the engine was last given, and a request from a
     // program change to give it every value again in index order, as a fresh start does.

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace
 {
@@ -501,3 +502,19 @@ std::optional<double> valueForText (int index, const juce::String& text)
 
     return std::nullopt;
 }
+
+namespace
+{
+const ParameterIndex keyMembers[] { keyHpSlopeIndex, keyHpFrequencyIndex, keyStereoDiffIndex };
+const ParameterIndex compressorMembers[] { thresholdIndex, peakCrestIndex, softKneeIndex, peakRatioIndex,
+                                           ratioIndex, attackIndex, qualityIndex };
+const ParameterIndex releaseMembers[] { releasePeakIndex, releaseRmsIndex };
+const ParameterIndex outputMembers[] { makeupIndex, dryMixIndex, outGainIndex, deltaIndex, bypassIndex, meterScaleIndex };
+} // namespace
+
+const ParameterGroup parameterGroups[numParameterGroups] = {
+    { "key", "Key", keyMembers, static_cast<int> (std::size (keyMembers)) },
+    { "compressor", "Compressor", compressorMembers, static_cast<int> (std::size (compressorMembers)) },
+    { "release", "Release", releaseMembers, static_cast<int> (std::size (releaseMembers)) },
+    { "output", "Output", outputMembers, static_cast<int> (std::size (outputMembers)) },
+};

@@ -111,3 +111,18 @@ int choiceIndex (int index, float value) noexcept;
     matter. Not clamped: a level beyond the knob's range reads beyond 0..1. Nothing
     when the text does not name a value of this parameter. */
 std::optional<double> valueForText (int index, const juce::String& text);
+
+/** A section of the editor's panel, for hosts that show parameters in groups: its
+    members in the order a reader meets them. */
+struct ParameterGroup
+{
+    const char* id;
+    const char* name;
+    const ParameterIndex* members;
+    int numMembers;
+};
+
+constexpr int numParameterGroups = 4;
+
+/** Every named parameter in exactly one group, the groups from left to right. */
+extern const ParameterGroup parameterGroups[numParameterGroups];

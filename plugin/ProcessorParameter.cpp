@@ -14,11 +14,17 @@ juce::ParameterID idFor (int index)
     return { id, 1 };
 }
 
-/** A continuous parameter's knob range in its own unit, for hosts that show values
-    that way; 0..1 otherwise. */
+/** A continuous parameter's knob range in its own unit and a list's entry numbers, for
+    hosts that show values that way; 0..1 otherwise. */
 juce::NormalisableRange<float> rangeFor (const ParameterInfo& info, HostStyle style)
 {
-    if (! style.units || info.kind != ParameterKind::continuous)
+    if (! style.units || info.kind == ParameterKind::onOff)
+        return {};
+
+    if (info.numChoices > 0)
+        return { 0.0f, static_cast<float> (info.numChoices - 1), 1.0f };
+
+    if (info.kind != ParameterKind::continuous)
         return {};
 
     const auto scale = info.natural;

@@ -27,8 +27,12 @@ struct HostStyle
         switching each other off. */
     bool toldOfChanges = false;
 
-    /** ... and hears them only from the plug-in's message thread. */
+    /** ... and hears them only from the plug-in's message thread or, within its own
+        calls, through the component handler it gave the plug-in. */
     bool toldOnMessageThread = false;
+
+    /** ... except a restored state, which the client layer tells it of itself. */
+    bool toldOfRestoreByClient = false;
 
     /** ... and of every value when processing is prepared, having no other way to
         learn them. */
@@ -36,6 +40,9 @@ struct HostStyle
 
     /** The host's bypass button is the plug-in's own Bypass. */
     bool bypassIsOwn = false;
+
+    /** The parameters come in the editor's sections, as groups of the host's own. */
+    bool sections = false;
 };
 
 /** One slot of the parameter table as the framework's parameter object.

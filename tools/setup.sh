@@ -9,7 +9,7 @@ packages=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     libasound2-dev libfreetype-dev libfontconfig1-dev libcurl4-openssl-dev
     libx11-dev libxext-dev libxinerama-dev libxrandr-dev libxcursor-dev
-    xvfb xauth fonts-liberation lv2file lv2-dev sordi
+    xvfb xauth fonts-liberation lv2file lv2-dev sordi lilv-utils
     clang libclang-rt-14-dev
     dpkg-dev lintian help2man man-db desktop-file-utils x11-utils
 )

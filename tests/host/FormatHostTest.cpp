@@ -4,11 +4,17 @@
 #include "EdgeSteepness.h"
 #include "WindowPixels.h"
 
+#define JUCE_VST3HEADERS_INCLUDE_HEADERS_ONLY 1
+#include <juce_audio_processors/format_types/juce_VST3Headers.h>
+
 #include <gtest/gtest.h>
+
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <limits>
 #include <vector>
 
@@ -104,10 +110,12 @@ namespace
         return output;
     }
 
-    void set (juce::AudioPluginInstance& instance, int program, int parameter, float value)
+    void set (juce::AudioPluginInstance& instance, int program, const juce::String& parameter, float value)
     {
         instance.setCurrentProgram (program);
-        instance.getParameters()[parameter]->setValue (value);
+        for (auto* p : instance.getParameters())
+            if (p->getName (64) == parameter)
+                p->setValue (value);
     }
 
     struct Formats : testing::Test
@@ -122,6 +130,17 @@ namespace
         {
             ASSERT_NE (vst2, nullptr) << "could not load " << VELMORA_VST_PATH;
             ASSERT_NE (vst3, nullptr) << "could not load " << vst3BundlePath();
+        }
+
+        /** The VST3 parameters in VST 2 order: VST3 lists them in the editor's sections. */
+        juce::Array<juce::AudioProcessorParameter*> vst3Parameters() const
+        {
+            juce::Array<juce::AudioProcessorParameter*> inOrder;
+            for (auto* p2 : vst2->getParameters())
+                for (auto* p3 : vst3->getParameters())
+                    if (p3->getName (64) == p2->getName (64))
+                        inOrder.add (p3);
+            return inOrder;
         }
     };
 }
@@ -142,13 +161,14 @@ TEST_F (Formats, Vst3ShowsTheSameIdentityProgramsAndParameters)
     for (int i = 0; i < vst2->getNumPrograms(); ++i)
         EXPECT_EQ (vst3->getProgramName (i), vst2->getProgramName (i)) << i;
 
-    // The named parameters in the same order, without the index interface's three
-    // nameless placeholders; then the framework's own program selector.
+    // The named parameters without the index interface's three nameless placeholders;
+    // then the framework's own program selector.
     const auto& parameters2 = vst2->getParameters();
-    const auto& parameters3 = vst3->getParameters();
+    const auto parameters3 = vst3Parameters();
     ASSERT_EQ (parameters2.size(), 21);
-    ASSERT_EQ (parameters3.size(), numNamedParameters + 1);
-    EXPECT_EQ (parameters3[numNamedParameters]->getName (64), "Program");
+    ASSERT_EQ (vst3->getParameters().size(), numNamedParameters + 1);
+    ASSERT_EQ (parameters3.size(), numNamedParameters);
+    EXPECT_EQ (vst3->getParameters()[numNamedParameters]->getName (64), "Program");
 
     for (int i = 0; i < numNamedParameters; ++i)
     {
@@ -207,11 +227,11 @@ namespace
 
     /** Every named parameter as the VST3 host sees it against the VST 2 library's
         values for the same program. */
-    void expectHostViewsAgree (juce::AudioPluginInstance& vst3, juce::AudioPluginInstance& vst2)
+    void expectHostViewsAgree (const juce::Array<juce::AudioProcessorParameter*>& vst3, juce::AudioPluginInstance& vst2)
     {
         for (int i = 0; i < numNamedParameters; ++i)
         {
-            auto* p3 = vst3.getParameters()[i];
+            auto* p3 = vst3[i];
             auto* p2 = vst2.getParameters()[i];
             SCOPED_TRACE (p2->getName (64));
 
@@ -237,14 +257,14 @@ namespace
 
 TEST_F (Formats, Vst3DefaultsAreTheFullResetValues)
 {
-    const auto& parameters = vst3->getParameters();
+    const auto parameters = vst3Parameters();
     for (int i = 0; i < numNamedParameters; ++i)
         EXPECT_FLOAT_EQ (parameters[i]->getDefaultValue(), vst3Defaults[i]) << parameters[i]->getName (64);
 }
 
 TEST_F (Formats, Vst3ShowsSwitchesAndSelectorsAsListsOfTheirTexts)
 {
-    const auto& parameters = vst3->getParameters();
+    const auto parameters = vst3Parameters();
     for (const auto& c : listCases)
     {
         auto* p = parameters[c.index];
@@ -270,7 +290,7 @@ TEST_F (Formats, Vst3HostBypassIsThePluginsOwnBypass)
 {
     auto* bypass = vst3->getBypassParameter();
     ASSERT_NE (bypass, nullptr);
-    EXPECT_EQ (bypass, vst3->getParameters()[14]);
+    EXPECT_EQ (bypass, vst3Parameters()[14]);
 
     int named = 0;
     for (auto* p : vst3->getParameters())
@@ -289,7 +309,7 @@ TEST_F (Formats, Vst3HostBypassIsThePluginsOwnBypass)
 
 TEST_F (Formats, Vst3TakesTypedValues)
 {
-    const auto& parameters = vst3->getParameters();
+    const auto parameters = vst3Parameters();
     const struct
     {
         int index;
@@ -326,7 +346,7 @@ TEST_F (Formats, Vst3HostLearnsEveryValueOfAProgramChangeAndARestore)
         vst3->setCurrentProgram (program);
         vst2->setCurrentProgram (program);
         settle (*vst3);
-        expectHostViewsAgree (*vst3, *vst2);
+        expectHostViewsAgree (vst3Parameters(), *vst2);
     }
 
     // A state saved with other values, restored: the host's view follows again.
@@ -336,19 +356,134 @@ TEST_F (Formats, Vst3HostLearnsEveryValueOfAProgramChangeAndARestore)
     vst3->getStateInformation (saved);
 
     vst3->setCurrentProgram (2);
-    vst3->getParameters()[0]->setValue (0.9f);
+    vst3Parameters()[0]->setValue (0.9f);
     settle (*vst3);
 
     vst3->setStateInformation (saved.getData(), static_cast<int> (saved.getSize()));
     settle (*vst3);
     vst2->setCurrentProgram (9);
-    expectHostViewsAgree (*vst3, *vst2);
+    expectHostViewsAgree (vst3Parameters(), *vst2);
+}
+
+namespace
+{
+    /** Counts a host parameter's notifications on the thread that made it and elsewhere. */
+    struct NotificationCounter : juce::AudioProcessorParameter::Listener
+    {
+        void parameterValueChanged (int, float) override { ++(juce::Thread::getCurrentThreadId() == thread ? here : elsewhere); }
+        void parameterGestureChanged (int, bool) override {}
+
+        const juce::Thread::ThreadID thread = juce::Thread::getCurrentThreadId();
+        std::atomic<int> here { 0 }, elsewhere { 0 };
+    };
+}
+
+TEST_F (Formats, Vst3HostHearsOfTheValuesItsCallChangedWithinTheCallOnItsThread)
+{
+    vst3->setCurrentProgram (9);
+    vst3Parameters()[14]->setValue (1.0f);
+    juce::MemoryBlock saved;
+    vst3->getStateInformation (saved);
+    vst3->setCurrentProgram (2);
+
+    const struct
+    {
+        const char* call;
+        int watched;
+        float expected;
+        std::function<void()> run;
+    } cases[] = {
+        { "program 11", 0, 0.56f, [&] { vst3->setCurrentProgram (11); } },
+        { "Delta on", 14, 0.0f, [&] { vst3Parameters()[14]->setValue (1.0f); vst3Parameters()[13]->setValue (1.0f); } },
+        { "restore", 0, 0.417f, [&] { vst3->setStateInformation (saved.getData(), static_cast<int> (saved.getSize())); } },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.call);
+        NotificationCounter counter;
+        auto* watched = vst3Parameters()[c.watched];
+        watched->addListener (&counter);
+        c.run();
+        EXPECT_GT (counter.here.load(), 0);
+        EXPECT_FLOAT_EQ (watched->getValue(), c.expected);
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (200);
+        EXPECT_EQ (counter.elsewhere.load(), 0);
+        watched->removeListener (&counter);
+    }
+}
+
+TEST_F (Formats, Vst3ShowsTheParametersInTheEditorsSections)
+{
+    const std::pair<const char*, juce::StringArray> sections[] {
+        { "Key", { "Key HP Slope", "Key HP Frequency", "Key Stereo Diff" } },
+        { "Compressor", { "Threshold", "Peak Crest", "Soft Knee", "Peak Ratio", "Ratio", "Attack", "Quality" } },
+        { "Release", { "Release Peak", "Release RMS" } },
+        { "Output", { "Makeup", "Dry Mix", "Out Gain", "Delta", "Bypass", "Meter Scale" } },
+    };
+    const auto groups = vst3->getParameterTree().getSubgroups (false);
+    ASSERT_EQ (groups.size(), 4);
+
+    for (size_t g = 0; g < std::size (sections); ++g)
+    {
+        juce::StringArray names;
+        for (auto* p : groups[static_cast<int> (g)]->getParameters (false))
+            names.add (p->getName (64));
+        EXPECT_EQ (groups[static_cast<int> (g)]->getName(), sections[g].first);
+        EXPECT_EQ (names, sections[g].second);
+    }
+}
+
+TEST_F (Formats, Vst3ControllerDeclaresSelectorsAsLists)
+{
+    // A controller of its own, from the bundle's factory and joined to the component,
+    // reads the declarations as a host does.
+    using namespace Steinberg;
+    using Info = Vst::ParameterInfo;
+    struct : juce::ExtensionsVisitor
+    {
+        void visitVST3Client (const VST3Client& client) override { component = client.getIComponentPtr(); }
+        Vst::IComponent* component = nullptr;
+    } client;
+    const auto instance = load (vst3Format, vst3BundlePath());
+    instance->getExtensions (client);
+    TUID controllerClass {};
+    client.component->getControllerClassId (controllerClass);
+    auto* library = dlopen (VELMORA_VST3_BINARY, RTLD_NOW | RTLD_NOLOAD);
+    auto* factory = reinterpret_cast<IPluginFactory* (*)()> (dlsym (library, "GetPluginFactory"))();
+    Vst::IEditController* controller = nullptr;
+    factory->createInstance (controllerClass, Vst::IEditController::iid, reinterpret_cast<void**> (&controller));
+    controller->initialize (nullptr);
+    FUnknownPtr<Vst::IConnectionPoint> ours (controller), theirs (client.component);
+    ours->connect (theirs);
+
+    // In the order of the sections: Key HP Slope, Threshold, Peak Ratio, Quality, Delta,
+    // Bypass, Meter Scale and the framework's program selector.
+    const struct
+    {
+        int position, steps, flags;
+    } cases[] = { { 0, 3, Info::kIsList }, { 3, 0, 0 }, { 6, 1, Info::kIsList }, { 9, 1, Info::kIsList },
+                  { 15, 1, 0 }, { 16, 1, Info::kIsBypass }, { 17, 3, Info::kIsList }, { 18, 14, Info::kIsProgramChange } };
+
+    for (const auto& c : cases)
+    {
+        Info info {};
+        controller->getParameterInfo (c.position, info);
+        EXPECT_EQ (info.stepCount, c.steps) << c.position;
+        EXPECT_EQ (info.flags & ~Info::kCanAutomate, c.flags) << c.position;
+    }
+
+    ours->disconnect (theirs);
+    controller->terminate();
+    controller->release();
+    factory->release();
+    dlclose (library);
 }
 
 TEST_F (Formats, Vst3RendersBitForBitLikeVst2)
 {
-    set (*vst2, 4, 0, 0.3f);
-    set (*vst3, 4, 0, 0.3f);
+    set (*vst2, 4, "Threshold", 0.3f);
+    set (*vst3, 4, "Threshold", 0.3f);
     const auto input = music (static_cast<int> (sampleRate));
 
     const auto out2 = play (*vst2, input);
@@ -364,8 +499,8 @@ TEST_F (Formats, Vst3RendersBitForBitLikeVst2)
 
 TEST_F (Formats, Vst3SavesTheSameChunkAsVst2)
 {
-    set (*vst2, 2, 3, 0.8f);
-    set (*vst3, 2, 3, 0.8f);
+    set (*vst2, 2, "Ratio", 0.8f);
+    set (*vst3, 2, "Ratio", 0.8f);
 
     const auto chunk = vst2Chunk (*vst2);
     const auto component = vst3ComponentState (*vst3);
@@ -452,7 +587,8 @@ namespace
         const char* unit;   // nullptr for lists and switches
     };
 
-    // Defaults are the "Full Reset" values, in the unit the parameter shows.
+    // Defaults are the "Full Reset" values, in the unit the parameter shows; lists count
+    // their entries.
     const Lv2Case lv2Cases[] = {
         { "threshold", 0.0, -60.0, 0.0, "db" },
         { "peakcrest", 6.0, 0.0, 12.0, "db" },
@@ -466,12 +602,12 @@ namespace
         { "keyhpfrequency", 90.2031, 30.0, 400.0, "hz" },
         { "outgain", 0.0, -12.0, 12.0, "db" },
         { "keystereodiff", 100.0, 0.0, 100.0, "pc" },
-        { "keyhpslope", 0.0, 0.0, 1.0, nullptr },
+        { "keyhpslope", 0.0, 0.0, 3.0, nullptr },
         { "delta", 0.0, 0.0, 1.0, nullptr },
         { "bypass", 0.0, 0.0, 1.0, nullptr },
         { "peakratio", 1.0, 0.0, 1.0, nullptr },
         { "quality", 0.0, 0.0, 1.0, nullptr },
-        { "meterscale", 0.0, 0.0, 1.0, nullptr },
+        { "meterscale", 0.0, 0.0, 3.0, nullptr },
     };
 }
 
@@ -492,15 +628,31 @@ TEST (Lv2, DescriptionNamesEachParameterByItsKeyWithItsDefaultRangeAndKind)
         EXPECT_NEAR (lv2Number (statements, "lv2:maximum"), c.maximum, 1e-4);
 
         const bool listed = c.unit == nullptr;
-        EXPECT_EQ (statements.contains ("lv2:enumeration"), listed);
-        EXPECT_EQ (statements.contains ("lv2:toggled"), juce::String (c.key) == "delta" || juce::String (c.key) == "bypass");
+        const bool toggled = juce::String (c.key) == "delta" || juce::String (c.key) == "bypass";
+        EXPECT_TRUE (statements.contains (listed ? (toggled ? "rdfs:range atom:Bool" : "rdfs:range atom:Int") : "rdfs:range atom:Float"));
+        EXPECT_FALSE (statements.contains ("lv2:portProperty")) << "a property of ports only";
         if (! listed && *c.unit != 0)
             EXPECT_TRUE (statements.contains (juce::String ("units:unit units:") + c.unit));
     }
 
     const auto slope = lv2Parameter (description, "keyhpslope");
+    int number = 0;
     for (const auto* entry : { "off", "3 dB/oct", "6 dB/oct", "12 dB/oct" })
-        EXPECT_TRUE (slope.contains (juce::String ("rdfs:label \"") + entry + "\"")) << entry;
+        EXPECT_TRUE (slope.contains (juce::String ("rdfs:label \"") + entry + "\" ;\n\t\trdf:value " + juce::String (number++) + " ;")) << entry;
+}
+
+TEST (Lv2, NamesItsMaintainerItsPurposeAndAReleaseVersion)
+{
+    const auto bundle = juce::File (VELMORA_LV2_BINARY).getParentDirectory();
+    setenv ("LV2_PATH", bundle.getParentDirectory().getFullPathName().toRawUTF8(), 1);
+    juce::ChildProcess lv2info;
+    ASSERT_TRUE (lv2info.start (juce::StringArray { "lv2info", VELMORA_LV2_URI }));
+    const auto shown = lv2info.readAllProcessOutput() + bundle.getChildFile ("dsp.ttl").loadFileAsString();
+
+    // A release's minor version is even and not 0: 1.0.0 is 1 * 65536 + 0 * 256 + 0 * 2.
+    for (const auto* text : { "Author Email:      mailto:support@halvorn.com\n", "Author Homepage:   https://www.halvorn.com\n",
+                              "\tlv2:minorVersion 65536 ;\n\tlv2:microVersion 0 ;\n", "\tdoap:description \"A stereo feedback compressor" })
+        EXPECT_TRUE (shown.contains (text)) << text;
 }
 
 TEST_F (Formats, Lv2FileRendersLikeVst2WithTheSameProgram)
@@ -630,15 +782,14 @@ namespace
                 const auto text = p->getText (p->getValue(), 64);
                 SCOPED_TRACE (p->getName (64) + ": " + text + " against " + expected);
 
-                if (i == 12)
+                if (p->isDiscrete())
                 {
+                    // Lists and switches travel as entry numbers and truth values.
+                    const auto& entries = std::find_if (std::begin (listCases), std::end (listCases), [i] (const ListCase& c) { return c.index == i; })->entries;
+                    const auto shown = juce::String (entries[static_cast<size_t> (juce::roundToInt (p->getValue() * static_cast<float> (entries.size() - 1)))]);
                     const auto raw = vst2->getParameters()[i]->getValue();
-                    const int slope = raw < 0.1f ? 0 : raw < 0.2f ? 1 : raw < 0.3f ? 2 : 3;
-                    EXPECT_EQ (text, listCases[0].entries[static_cast<size_t> (slope)]);
-                }
-                else if (p->isDiscrete())
-                {
-                    EXPECT_EQ (text, expected);
+                    const auto slope = static_cast<size_t> (raw < 0.1f ? 0 : raw < 0.2f ? 1 : raw < 0.3f ? 2 : 3);
+                    EXPECT_EQ (shown, i == 12 ? juce::String (entries[slope]) : expected);
                 }
                 else
                 {
@@ -692,6 +843,37 @@ TEST_F (Lv2Host, HostBypassGivesTheInputBackDelayedLikeTheAudio)
         for (int i = latency; i < input.getNumSamples(); ++i)
             ASSERT_EQ (output.getSample (channel, i), input.getSample (channel, i - latency)) << i;
     EXPECT_EQ (ours()[14]->getValue(), 0.0f) << "the plug-in's own Bypass stays off";
+}
+
+TEST_F (Lv2Host, SwitchesAndListsSetByTheHostRenderLikeVst2)
+{
+    // The host sends truth values and entry numbers; VST 2 gets the values the editor writes.
+    const struct
+    {
+        int index;
+        float hostValue, vst2Value;
+    } cases[] = { { 13, 1.0f, 1.0f }, { 12, 1.0f / 3.0f, 0.1f }, { 16, 1.0f, 1.0f } };
+    const auto input = music (8 * blockSize);
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.index);
+        select (9);
+        vst2->getParameters()[c.index]->setValue (c.vst2Value);
+        ours()[c.index]->setValue (c.hostValue);
+        run();
+        lv2->releaseResources();
+        lv2->prepareToPlay (sampleRate, blockSize);
+
+        auto output = input;
+        juce::MidiBuffer midi;
+        for (int start = 0; start < output.getNumSamples(); start += blockSize)
+        {
+            juce::AudioBuffer<float> block (output.getArrayOfWritePointers(), 2, start, blockSize);
+            lv2->processBlock (block, midi);
+        }
+        EXPECT_EQ (countDifferences (output, play (*vst2, input)), 0);
+    }
 }
 
 TEST_F (Lv2Host, LearnsEveryValueOfAPresetAndARestoredState)

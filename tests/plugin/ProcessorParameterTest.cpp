@@ -9,14 +9,15 @@
 
 namespace
 {
-    /** Every value change the processor reports, as the format wrappers hear them. */
+    /** Every value change the processor reports, as the format wrappers hear them, by
+        parameter index: the framework numbers them in the order of their groups. */
     struct ChangeLog : juce::AudioProcessorListener
     {
         std::vector<std::pair<int, float>> changes;
 
-        void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float value) override
+        void audioProcessorParameterChanged (juce::AudioProcessor* processor, int position, float value) override
         {
-            changes.emplace_back (index, value);
+            changes.emplace_back (static_cast<ProcessorParameter*> (processor->getParameters()[position])->index, value);
         }
 
         void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override {}

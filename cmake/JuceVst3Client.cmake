@@ -1,0 +1,25 @@
+# JUCE's VST3 client layer, copied with two changes: it includes its utility headers
+# through the module path (the copy lives in the build folder), and a discrete
+# parameter that names its values and is no switch is flagged as a list, so that hosts
+# offer its entries in a drop-down rather than as a stepped slider.
+include(${CMAKE_CURRENT_LIST_DIR}/PatchFile.cmake)
+
+get_target_property(velmora_vst3_sources juce_audio_plugin_client_VST3 INTERFACE_SOURCES)
+set(velmora_vst3_original "${JUCE_MODULES_DIR}/juce_audio_plugin_client/juce_audio_plugin_client_VST3.cpp")
+if(NOT velmora_vst3_original IN_LIST velmora_vst3_sources)
+    message(FATAL_ERROR "JUCE's VST3 client layer is not where it was expected")
+endif()
+
+set(velmora_vst3_copy "${CMAKE_BINARY_DIR}/juce-vst3-client/juce_VST3_Wrapper.cpp")
+velmora_patch_file("${JUCE_MODULES_DIR}/juce_audio_plugin_client/VST3/juce_VST3_Wrapper.cpp" "${velmora_vst3_copy}"
+    "#include \"../utility/" "#include \"juce_audio_plugin_client/utility/"
+    [=[            if (isBypassParameter)
+                info.flags |= Vst::ParameterInfo::kIsBypass;]=]
+    [=[            if (isBypassParameter)
+                info.flags |= Vst::ParameterInfo::kIsBypass;
+
+            if (param.isDiscrete() && ! param.isBoolean() && ! param.getAllValueStrings().isEmpty())
+                info.flags |= Vst::ParameterInfo::kIsList;]=])
+
+list(TRANSFORM velmora_vst3_sources REPLACE "^${velmora_vst3_original}$" "${velmora_vst3_copy}")
+set_property(TARGET juce_audio_plugin_client_VST3 PROPERTY INTERFACE_SOURCES "${velmora_vst3_sources}")
