@@ -118,10 +118,10 @@ void CorvaneAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce
 void CorvaneAudioProcessor::processBlockBypassed (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
 {
     applyParameterChanges();
-    const bool bypassed = engine->bypassOn;
-    engine->bypassOn = true;
+    const bool bypassed = engine->getSettings().bypass;
+    engine->setBypass (true);
     render (buffer);
-    engine->bypassOn = bypassed;
+    engine->setBypass (bypassed);
 }
 
 juce::AudioProcessorParameter* CorvaneAudioProcessor::getBypassParameter() const

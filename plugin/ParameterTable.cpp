@@ -2,7 +2,7 @@
 
 #include "CompressorEngine.h"
 #include "Conversions.h"
-#include "KeyFilterStage.h"
+#include "KeyFilter.h"
 #include "NumberText.h"
 
 #include <algorithm>
@@ -24,41 +24,38 @@ double cube (double x) noexcept
 
 void thresholdToEngine (CompressorEngine& e, float v)
 {
-    e.thresholdDb = v * -60.0;
-    e.updateCurve();
+    e.setThresholdDb (v * -60.0);
 }
 
 void peakCrestToEngine (CompressorEngine& e, float v)
 {
-    e.detector.crestDb = v * 12.0;
+    e.setCrestDb (v * 12.0);
 }
 
 void softKneeToEngine (CompressorEngine& e, float v)
 {
-    e.kneeDb = v * 20.0;
-    e.updateCurve();
+    e.setKneeDb (v * 20.0);
 }
 
 void ratioToEngine (CompressorEngine& e, float v)
 {
     // Below 0 the feedback detector would turn into an expander that feeds its own rise.
-    e.ratioSlope = 1.0 - std::max (static_cast<double> (v), 0.0);
-    e.updateCurve();
+    e.setRatioSlope (1.0 - std::max (static_cast<double> (v), 0.0));
 }
 
 void attackToEngine (CompressorEngine& e, float v)
 {
-    e.setAttack (cube (v) * 499.99 + 0.01);
+    e.setAttackMs (cube (v) * 499.99 + 0.01);
 }
 
 void releasePeakToEngine (CompressorEngine& e, float v)
 {
-    e.setReleasePeak (cube (v) * 1995.0 + 5.0);
+    e.setReleasePeakMs (cube (v) * 1995.0 + 5.0);
 }
 
 void releaseRmsToEngine (CompressorEngine& e, float v)
 {
-    e.detector.setReleaseRms (cube (v) * 1995.0 + 5.0);
+    e.setReleaseRmsMs (cube (v) * 1995.0 + 5.0);
 }
 
 void makeupToEngine (CompressorEngine& e, float v)
@@ -70,62 +67,60 @@ void makeupToEngine (CompressorEngine& e, float v)
         // The cut side squares in single precision.
         const auto t = static_cast<float> (1.0 - 2.0 * d);
         const float square = t * t;
-        e.makeupGain = dbToGain (square * -60.0);
+        e.setMakeupGain (dbToGain (square * -60.0));
     }
     else
     {
-        e.makeupGain = dbToGain (d * 36.0 - 18.0);
+        e.setMakeupGain (dbToGain (d * 36.0 - 18.0));
     }
 }
 
 void dryMixToEngine (CompressorEngine& e, float v)
 {
     const double d = std::min (static_cast<double> (v), levelValueLimit);
-    e.dryGain = d > 0.0 ? dbToGainFloat (static_cast<float> (d * 60.0 - 60.0)) : 0.0;
+    e.setDryGain (d > 0.0 ? dbToGainFloat (static_cast<float> (d * 60.0 - 60.0)) : 0.0);
 }
 
 void keyHpFrequencyToEngine (CompressorEngine& e, float v)
 {
-    e.keyHpHz = keyHpFromNormalized (v, 30.0f, 400.0f);
-    e.updateKeyFilter();
+    e.setKeyHpHz (keyHpFromNormalized (v, 30.0f, 400.0f));
 }
 
 void outGainToEngine (CompressorEngine& e, float v)
 {
     const double d = std::min (static_cast<double> (v), levelValueLimit);
-    e.outputGain = dbToGain (d * 24.0 - 12.0);
+    e.setOutputGain (dbToGain (d * 24.0 - 12.0));
 }
 
 void keyStereoDiffToEngine (CompressorEngine& e, float v)
 {
-    e.stereoDiff = v;
+    e.setStereoDiff (v);
 }
 
 void keyHpSlopeToEngine (CompressorEngine& e, float v)
 {
-    e.setKeySlope (v);
+    e.setKeySlope (KeyFilter::slopeFromNormalized (v));
 }
 
 void deltaToEngine (CompressorEngine& e, float v)
 {
-    e.deltaOn = v > 0.5f;
+    e.setDelta (v > 0.5f);
 }
 
 void bypassToEngine (CompressorEngine& e, float v)
 {
-    e.bypassOn = v > 0.5f;
+    e.setBypass (v > 0.5f);
 }
 
 void peakRatioToEngine (CompressorEngine& e, float v)
 {
-    e.peakFollowsRatio = v >= 0.5f;
-    e.updateCurve();
+    e.setPeakFollowsRatio (v >= 0.5f);
 }
 
 void qualityToEngine (CompressorEngine& e, float v)
 {
     // Exactly 0.5 runs Precise although the text already says "Eco".
-    e.setQuality (v > 0.5f ? 0 : 1);
+    e.setPrecise (! (v > 0.5f));
 }
 
 //==============================================================================
@@ -256,7 +251,7 @@ int choiceIndex (int index, float value) noexcept
         case K::fourWay:
             return value < 0.25f ? 0 : value < 0.5f ? 1 : value < 0.75f ? 2 : 3;
         case K::slopeSelector:
-            return KeyFilterStage::slopeFromNormalized (value);
+            return KeyFilter::slopeFromNormalized (value);
         case K::continuous:
         case K::placeholder:
             break;
