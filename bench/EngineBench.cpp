@@ -1,7 +1,6 @@
 #include "CompressorEngine.h"
-#include "EngineSettings.h"
-#include "GainDetector.h"
 #include "LoopBench.h"
+#include "reference/ReferenceEngine.h"
 
 #include <benchmark/benchmark.h>
 
@@ -33,14 +32,28 @@ std::vector<double> makeInput (double rate)
 /** An engine compressing a few dB, as a mix bus would. */
 void configure (CompressorEngine& engine, double rate, int precise)
 {
+    EngineSettings s;
+    s.thresholdDb = -24.0;
+    s.kneeDb = 6.0;
+    s.ratioSlope = 0.4;
+    s.crestDb = 6.0;
+    s.attackMs = 10.0;
+    s.releasePeakMs = 100.0;
+    s.releaseRmsMs = 200.0;
+    s.keyHpHz = 80.0;
+    s.keySlope = KeyFilter::slope6Db;
+    s.stereoDiff = 0.3;
+    s.makeupGain = 1.5;
+    s.dryGain = 0.0;
+    s.outputGain = 1.0;
+    s.precise = precise == 1;
     engine.setSampleRate (rate);
-    engine.setQuality (precise);
-    EngineSettings { -24.0, 6.0, 0.4, false, 6.0, 10.0, 100.0, 200.0, 80.0, 0.2f, 0.3, 1.5, 0.0, 1.0 }.applyTo (engine);
+    engine.setSettings (s);
     engine.reset();
 }
 
-/** The path a benchmark runs: the per-frame reference, or the block engine on one
-    instruction set. */
+/** The path a benchmark runs: the tests' plain per-frame reference, or the block engine
+    on one instruction set. */
 enum Path
 {
     perFrame = 0,
@@ -66,13 +79,10 @@ void engineFrames (benchmark::State& state, double rate, int precise)
 
     CompressorEngine engine (kernel);
     configure (engine, rate, precise);
+    ReferenceEngine reference;
     const auto input = makeInput (rate);
     std::vector<double> left (static_cast<size_t> (blockSize));
     std::vector<double> right (static_cast<size_t> (blockSize));
-    const bool oversampled = CompressorEngine::usesOversampling (rate);
-    double gain = 1.0;
-    double peakDb = 0.0;
-    double rmsDb = 0.0;
     int position = 0;
 
     for (auto _ : state)
@@ -88,19 +98,9 @@ void engineFrames (benchmark::State& state, double rate, int precise)
             position = (position + blockSize) % (blockFrames - blockSize);
 
             if (path != perFrame)
-            {
                 benchmark::DoNotOptimize (engine.process (left.data(), right.data(), blockSize));
-            }
             else
-            {
-                for (int i = 0; i < blockSize; ++i)
-                {
-                    if (oversampled)
-                        engine.processOversampled (left[static_cast<size_t> (i)], right[static_cast<size_t> (i)], gain, peakDb, rmsDb);
-                    else
-                        engine.processPlain (left[static_cast<size_t> (i)], right[static_cast<size_t> (i)], gain, peakDb, rmsDb);
-                }
-            }
+                benchmark::DoNotOptimize (reference.process (engine, left.data(), right.data(), blockSize));
 
             benchmark::DoNotOptimize (left.data());
             benchmark::ClobberMemory();
@@ -122,54 +122,6 @@ void PreciseAt44100 (benchmark::State& state) { engineFrames (state, 44100.0, 1)
 void EcoAt96000 (benchmark::State& state) { engineFrames (state, 96000.0, 0); }
 void PreciseAt96000 (benchmark::State& state) { engineFrames (state, 96000.0, 1); }
 
-/** A detector set up as configure() sets the engine's, fed a key that keeps it reducing. */
-void configureDetector (GainDetector& d, double rate)
-{
-    d.setRate (rate);
-    d.lowerKneeDb = -30.0;
-    d.kneeDb = 6.0;
-    d.crestDb = 6.0;
-    d.peakSlopeMinusOne = -1.0;
-    d.rmsSlopeMinusOne = -0.6;
-    d.setAttack (10.0);
-    d.setReleasePeak (100.0);
-    d.setReleaseRms (200.0);
-}
-
-/** One step of the gain computer: its feedback loop (log, curve, envelopes, exp) is
-    serial, so this is the latency every evaluation adds to a frame. */
-void DetectorEvaluation (benchmark::State& state)
-{
-    GainDetector d;
-    configureDetector (d, 88200.0);
-    const auto input = makeInput (176400.0);
-    int i = 0;
-
-    for (auto _ : state)
-    {
-        const double key = input[static_cast<size_t> (i)];
-        benchmark::DoNotOptimize (d.evaluate (key, 0.9 * key, 1e-9));
-        i = (i + 1) & (2 * blockFrames - 1);
-    }
-}
-
-/** One detector frame: interpolation, two or four evaluations, decimation. */
-void DetectorFrame (benchmark::State& state)
-{
-    const bool precise = state.range (0) == 1;
-    GainDetector d;
-    configureDetector (d, precise ? 176400.0 : 88200.0);
-    const auto input = makeInput (88200.0);
-    int i = 0;
-
-    for (auto _ : state)
-    {
-        const double key = input[static_cast<size_t> (i)];
-        benchmark::DoNotOptimize (precise ? d.detectPrecise (key, 0.9 * key, 1e-9) : d.detectEco (key, 0.9 * key, 1e-9));
-        i = (i + 1) & (2 * blockFrames - 1);
-    }
-}
-
 /** The block engine's feedback loop alone, in ns per evaluation: argument 0 on the
     music-like input (a noisy key, crossing the knee often), 1 on a slowly moving key. */
 void FeedbackLoopEvaluation (benchmark::State& state)
@@ -181,9 +133,9 @@ void FeedbackLoopEvaluation (benchmark::State& state)
     }
 
     constexpr int frames = 256;
-    GainDetector detector;
-    configureDetector (detector, 88200.0);
-    const auto curve = detector.loadCurve();
+    CompressorEngine engine;
+    configure (engine, 44100.0, 0);
+    const auto curve = engine.getParams().curve;
     const auto input = makeInput (176400.0);
     std::vector<double> sensedLog (input.size());
     std::vector<double> noise (frames, 3e-9);
@@ -244,9 +196,7 @@ BENCHMARK (EcoAt44100)->Apply (paths);
 BENCHMARK (PreciseAt44100)->Apply (paths);
 BENCHMARK (EcoAt96000)->Apply (paths);
 BENCHMARK (PreciseAt96000)->Apply (paths);
-BENCHMARK (DetectorEvaluation);
 BENCHMARK (FeedbackLoopEvaluation)->Arg (0)->Arg (1);
 BENCHMARK (FmaLatency);
-BENCHMARK (DetectorFrame)->Arg (0)->Arg (1);
 
 BENCHMARK_MAIN();

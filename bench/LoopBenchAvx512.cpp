@@ -5,7 +5,7 @@
 #include <cmath>
 
 // Built for AVX-512 with FMA, as the engine's widest block path.
-double runFeedbackLoopAvx512 (FeedbackLoop& loop, const GainDetector::Curve& curve, const double* sensedLog,
+double runFeedbackLoopAvx512 (FeedbackLoop& loop, const DetectorCurve& curve, const double* sensedLog,
                               const double* noise, int frames, double* gainsDb) noexcept
 {
     const double* const logs[2] = { sensedLog, sensedLog + frames };

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstring>
 
@@ -16,14 +15,20 @@ public:
     explicit BlockHistory (double fill = 0.0) noexcept { reset (fill); }
 
     /** Fills the history (and the chunk area) with fill. */
-    void reset (double fill) noexcept { data.fill (fill); }
+    void reset (double fill) noexcept
+    {
+        for (auto& x : data)
+            x = fill;
+    }
 
-    double* chunk() noexcept { return data.data() + H; }
-    const double* chunk() const noexcept { return data.data() + H; }
+    // Always inlined, like every small member the block path calls: an out-of-line copy
+    // built for one instruction set could be linked into another's path.
+    [[gnu::always_inline]] double* chunk() noexcept { return data + H; }
+    [[gnu::always_inline]] const double* chunk() const noexcept { return data + H; }
 
     /** After a chunk of n samples: its last H samples become the next one's history. */
-    void retire (int n) noexcept { std::memmove (data.data(), data.data() + n, H * sizeof (double)); }
+    [[gnu::always_inline]] void retire (int n) noexcept { std::memmove (data, data + n, H * sizeof (double)); }
 
 private:
-    alignas (64) std::array<double, static_cast<std::size_t> (H + C)> data;
+    alignas (64) double data[static_cast<std::size_t> (H + C)];
 };

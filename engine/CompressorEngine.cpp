@@ -1,293 +1,260 @@
 #include "CompressorEngine.h"
 
+#include "EngineKernels.h"
+
 #include <algorithm>
 #include <cmath>
-#include <cstddef>
-#include <cstdint>
-
-namespace
-{
-constexpr int keyDelayLength = 16;
-
-// Noise offsets lie between -190 dB and -170 dB: far below audibility, but enough to
-// keep the detector's inputs off exact zero.
-const double noiseLo = std::exp (-190.0 * GainDetector::nepersPerDb);
-const double noiseHi = std::exp (-170.0 * GainDetector::nepersPerDb);
-
-/** Non-finite samples are read as silence so that one bad value cannot poison the
-    filters and envelopes for good. */
-inline double finiteOrSilence (double x) noexcept
-{
-    return std::isfinite (x) ? x : 0.0;
-}
-} // namespace
 
 CompressorEngine::CompressorEngine (Kernel kernel)
-    : halfBandTaps (FilterTables::designHalfBand()),
-      dryDelay (oversampledLatency),
-      keyDelay (keyDelayLength),
-      upsampler (FilterTables::halfBandLength, halfBandTaps.data(), 0.0),
-      downsampler (FilterTables::halfBandLength, halfBandTaps.data(), 0.0),
-      blockUpsampler (halfBandTaps),
-      blockDownsampler (halfBandTaps),
-      keyUpByTwo (FilterTables::lowpass32),
-      keyUpByFour (FilterTables::lowpass64),
-      gainDownByTwo (FilterTables::lowpass32),
-      gainDownByFour (FilterTables::lowpass64),
-      processChunk (chunkProcessorFor (kernelRuns (kernel) ? kernel : fastestKernel()))
+    : processChunk (chunkProcessorFor (kernelRuns (kernel) ? kernel : fastestKernel()))
 {
-    // Key stages stay all zero until the first updateKeyFilter: the key is then exactly
-    // 0 and the detector sees its floor level.
+    // The key filter stays all zero until the first rate or key setting: the key is
+    // then exactly 0 and the detector sees its floor level.
     updateCurve();
-    detector.crestDb = 8.0;
-    refreshLevelTime();
-    fillNoiseTable();
-    reset();
+    updateRates();
 }
 
 CompressorEngine::ChunkProcessor CompressorEngine::chunkProcessorFor (Kernel kernel) noexcept
 {
     switch (kernel)
     {
-        case Kernel::avx512: return &CompressorEngine::processChunkAvx512;
-        case Kernel::avx2: return &CompressorEngine::processChunkAvx2;
+        case Kernel::avx512: return &EngineKernels<Simd<8>>::processChunk;
+        case Kernel::avx2: return &EngineKernels<Simd<4>>::processChunk;
         case Kernel::sse2: break;
     }
 
-    return &CompressorEngine::processChunkSse2;
-}
-
-void CompressorEngine::fillNoiseTable() noexcept
-{
-    // A fixed 15-bit linear congruential generator: the same table on every platform
-    // and independent of anyone else's use of rand().
-    std::uint32_t state = 1234;
-
-    for (auto& entry : noiseTable)
-    {
-        state = state * 214013u + 2531011u;
-        const auto value = static_cast<double> ((state >> 16) & 0x7FFFu);
-        entry = value / 32767.0 * (noiseHi - noiseLo) + noiseLo;
-    }
+    return &EngineKernels<Simd<2>>::processChunk;
 }
 
 void CompressorEngine::setSampleRate (double hostRate) noexcept
 {
-    oversampling = usesOversampling (hostRate);
-    processRate = oversampling ? 2.0 * hostRate : hostRate;
-    applyDetectorRate();
+    params.oversampling = usesOversampling (hostRate);
+    params.processRate = params.oversampling ? 2.0 * hostRate : hostRate;
     updateKeyFilter();
-    refreshLevelTime();
+    updateRates();
 }
 
 void CompressorEngine::reset() noexcept
 {
-    dryDelay.reset();
-    keyDelay.reset();
-
-    for (auto& stage : keyStages)
-        stage.reset();
-
-    noiseIndex = 0;
-    upsampler.reset();
-    downsampler.reset();
-    detector.reset();
-
-    blockUpsampler.reset();
-    blockDownsampler.reset();
-    keyUpByTwo.reset();
-    keyUpByFour.reset();
-    gainDownByTwo.reset();
-    gainDownByFour.reset();
-    feedbackLoop.reset();
-
-    for (auto& history : keyHistory)
-        history.reset (0.0);
-
-    for (auto& history : dryHistory)
-        history.reset (0.0);
-
-    blockNoiseIndex = 0;
-    blockGain = 1.0;
+    state.reset();
 }
 
 CompressorEngine::Readings CompressorEngine::process (double* left, double* right, int numFrames) noexcept
 {
     for (int start = 0; start < numFrames; start += EngineChunk::hostFrames)
-        (this->*processChunk) (left + start, right + start, std::min (EngineChunk::hostFrames, numFrames - start));
+        processChunk (params, state, left + start, right + start, std::min (EngineChunk::hostFrames, numFrames - start));
 
-    return { blockGain, feedbackLoop.peakGainDb, feedbackLoop.rmsGainDb };
+    return readings();
 }
 
 CompressorEngine::Readings CompressorEngine::process (float* left, float* right, int numFrames) noexcept
 {
+    auto& b = state.buffers;
+
     for (int start = 0; start < numFrames; start += EngineChunk::hostFrames)
     {
         const int n = std::min (EngineChunk::hostFrames, numFrames - start);
 
         for (int i = 0; i < n; ++i)
         {
-            buffers.wideL[i] = left[start + i];
-            buffers.wideR[i] = right[start + i];
+            b.wideL[i] = left[start + i];
+            b.wideR[i] = right[start + i];
         }
 
-        (this->*processChunk) (buffers.wideL, buffers.wideR, n);
+        processChunk (params, state, b.wideL, b.wideR, n);
 
         for (int i = 0; i < n; ++i)
         {
-            left[start + i] = static_cast<float> (buffers.wideL[i]);
-            right[start + i] = static_cast<float> (buffers.wideR[i]);
+            left[start + i] = static_cast<float> (b.wideL[i]);
+            right[start + i] = static_cast<float> (b.wideR[i]);
         }
     }
 
-    return { blockGain, feedbackLoop.peakGainDb, feedbackLoop.rmsGainDb };
+    return readings();
+}
+
+CompressorEngine::Readings CompressorEngine::readings() const noexcept
+{
+    return { state.lastGain, state.feedbackLoop.peakGainDb, state.feedbackLoop.rmsGainDb };
+}
+
+void CompressorEngine::setSettings (const EngineSettings& s) noexcept
+{
+    setPrecise (s.precise);
+    setThresholdDb (s.thresholdDb);
+    setKneeDb (s.kneeDb);
+    setRatioSlope (s.ratioSlope);
+    setPeakFollowsRatio (s.peakFollowsRatio);
+    setCrestDb (s.crestDb);
+    setAttackMs (s.attackMs);
+    setReleasePeakMs (s.releasePeakMs);
+    setReleaseRmsMs (s.releaseRmsMs);
+    setKeyHpHz (s.keyHpHz);
+    setKeySlope (s.keySlope);
+    setStereoDiff (s.stereoDiff);
+    setMakeupGain (s.makeupGain);
+    setDryGain (s.dryGain);
+    setOutputGain (s.outputGain);
+    setDelta (s.delta);
+    setBypass (s.bypass);
+}
+
+void CompressorEngine::setThresholdDb (double db) noexcept
+{
+    params.settings.thresholdDb = db;
+    updateCurve();
+}
+
+void CompressorEngine::setKneeDb (double halfWidthDb) noexcept
+{
+    params.settings.kneeDb = halfWidthDb;
+    updateCurve();
+}
+
+void CompressorEngine::setRatioSlope (double slope) noexcept
+{
+    params.settings.ratioSlope = slope;
+    updateCurve();
+}
+
+void CompressorEngine::setPeakFollowsRatio (bool follows) noexcept
+{
+    params.settings.peakFollowsRatio = follows;
+    updateCurve();
+}
+
+void CompressorEngine::setCrestDb (double db) noexcept
+{
+    params.settings.crestDb = db;
+    updateCurve();
+}
+
+void CompressorEngine::setAttackMs (double ms) noexcept
+{
+    params.settings.attackMs = ms;
+    updateAttack();
+}
+
+void CompressorEngine::setReleasePeakMs (double ms) noexcept
+{
+    params.settings.releasePeakMs = ms;
+    updateReleasePeak();
+}
+
+void CompressorEngine::setReleaseRmsMs (double ms) noexcept
+{
+    params.settings.releaseRmsMs = ms;
+    updateReleaseRms();
+}
+
+void CompressorEngine::setKeyHpHz (double hz) noexcept
+{
+    params.settings.keyHpHz = hz;
+    updateKeyFilter();
+}
+
+void CompressorEngine::setKeySlope (int slope) noexcept
+{
+    params.settings.keySlope = slope;
+    updateKeyFilter();
+}
+
+void CompressorEngine::setStereoDiff (double diff) noexcept
+{
+    params.settings.stereoDiff = diff;
+}
+
+void CompressorEngine::setMakeupGain (double gain) noexcept
+{
+    params.settings.makeupGain = gain;
+}
+
+void CompressorEngine::setDryGain (double gain) noexcept
+{
+    params.settings.dryGain = gain;
+}
+
+void CompressorEngine::setOutputGain (double gain) noexcept
+{
+    params.settings.outputGain = gain;
+}
+
+void CompressorEngine::setPrecise (bool precise) noexcept
+{
+    params.settings.precise = precise;
+    updateRates();
+}
+
+void CompressorEngine::setDelta (bool delta) noexcept
+{
+    params.settings.delta = delta;
+}
+
+void CompressorEngine::setBypass (bool bypass) noexcept
+{
+    params.settings.bypass = bypass;
+}
+
+double CompressorEngine::timeCoef (double ms) const noexcept
+{
+    // Times of 0.01 ms and below act at once.
+    if (ms > 0.01)
+        return std::exp (-1000.0 / (2.0 * params.detectorRate * ms));
+    return 0.0;
 }
 
 void CompressorEngine::updateCurve() noexcept
 {
-    detector.peakSlopeMinusOne = peakFollowsRatio ? ratioSlope - 1.0 : -1.0;
-    detector.rmsSlopeMinusOne = ratioSlope - 1.0;
-    const double knee = kneeDb;
-    detector.kneeDb = knee;
-    detector.lowerKneeDb = thresholdDb - knee;
+    const auto& s = params.settings;
+    auto& c = params.curve;
+    const double knee = s.kneeDb;
+    const double lowerKnee = s.thresholdDb - knee;
+    c.peakOffsetDb = -(s.crestDb + lowerKnee + knee);
+    c.rmsOffsetDb = -(lowerKnee + knee);
+    c.kneeDb = knee;
+    c.quarterOverKnee = 0.25 / knee;
+    c.peakSlopeMinusOne = s.peakFollowsRatio ? s.ratioSlope - 1.0 : -1.0;
+    c.rmsSlopeMinusOne = s.ratioSlope - 1.0;
+}
+
+void CompressorEngine::updateAttack() noexcept
+{
+    const double ms = params.settings.attackMs;
+    auto& c = params.curve;
+    c.peakAttackCoef = timeCoef (ms);
+    c.rmsAttackCoef1 = timeCoef (ms + 2.5);
+    c.rmsAttackCoef2 = timeCoef (4.0 * ms + 10.0);
+    // The RMS level averages over a time that follows the attack.
+    c.levelCoef = timeCoef (ms * 0.5 + 5.0);
+    c.levelPerNeper = DetectorCurve::dbPerNeper * (1.0 - c.levelCoef);
+}
+
+void CompressorEngine::updateReleasePeak() noexcept
+{
+    params.curve.peakReleaseCoef = timeCoef (params.settings.releasePeakMs);
+}
+
+void CompressorEngine::updateReleaseRms() noexcept
+{
+    const double ms = params.settings.releaseRmsMs;
+    params.curve.rmsReleaseCoef1 = timeCoef (ms);
+    params.curve.rmsReleaseCoef2 = timeCoef (4.0 * ms);
+}
+
+void CompressorEngine::updateRates() noexcept
+{
+    // Precise evaluates at 4x processRate, Eco at 2x; the time constants refer to half that.
+    params.detectorRate = params.settings.precise ? 2.0 * params.processRate : params.processRate;
+    updateAttack();
+    updateReleasePeak();
+    updateReleaseRms();
+    // 3 x here but 4 x in updateReleaseRms, deliberately, so sessions sound as they always
+    // have: after a rate or quality change the slow release is a quarter shorter until
+    // Release RMS moves again.
+    params.curve.rmsReleaseCoef2 = timeCoef (3.0 * params.settings.releaseRmsMs);
 }
 
 void CompressorEngine::updateKeyFilter() noexcept
 {
-    KeyFilterStage::applyLayout (keyStages, keySlope, keyHpHz, processRate);
-}
-
-void CompressorEngine::setKeySlope (float normalizedSlope) noexcept
-{
-    keySlope = KeyFilterStage::slopeFromNormalized (normalizedSlope);
-    updateKeyFilter();
-}
-
-void CompressorEngine::setAttack (double ms) noexcept
-{
-    attackMs = ms;
-    detector.setAttack (ms);
-    refreshLevelTime();
-}
-
-void CompressorEngine::setReleasePeak (double ms) noexcept
-{
-    detector.setReleasePeak (ms);
-    refreshLevelTime();
-}
-
-void CompressorEngine::setQuality (int preciseOn) noexcept
-{
-    precise = preciseOn;
-    applyDetectorRate();
-}
-
-void CompressorEngine::applyDetectorRate() noexcept
-{
-    // Precise evaluates at 4x processRate, Eco at 2x; the detector's rate is half that.
-    detector.setRate (precise == 1 ? 2.0 * processRate : processRate);
-}
-
-void CompressorEngine::refreshLevelTime() noexcept
-{
-    detector.levelMs = attackMs * 0.5 + 5.0;
-    detector.levelCoef = detector.timeCoef (detector.levelMs);
-}
-
-double CompressorEngine::nextNoise() noexcept
-{
-    noiseIndex = (noiseIndex + 1) & 255;
-    return noiseTable[static_cast<std::size_t> (noiseIndex)];
-}
-
-void CompressorEngine::detectStage (double& x, double& y, double& gain, double n) noexcept
-{
-    double mid = (x + y) * 0.5 + n;
-    double side = (y - x) * 0.5 + n;
-    KeyFilterStage::filter (keyStages, keySlope, mid, side);
-
-    const double k1 = mid - stereoDiff * side;
-    const double k2 = mid + stereoDiff * side;
-    const double g = precise == 1 ? detector.detectPrecise (k1, k2, n) : detector.detectEco (k1, k2, n);
-    gain = g;
-
-    // The detector's gain lags its key by 16 frames; so does the audio it is applied to.
-    keyDelay.process (y, x);
-    y = g * y - y;
-    x = g * x - x;
-}
-
-void CompressorEngine::processPlain (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept
-{
-    left = finiteOrSilence (left);
-    right = finiteOrSilence (right);
-    const double n = nextNoise();
-
-    double deltaL = left;
-    double deltaR = right;
-    detectStage (deltaR, deltaL, gain, n);
-
-    // A second step of the same line with the same frame: each step now returns the
-    // frame of 8 host frames earlier, for the delta and the dry signal alike.
-    double dryL = left;
-    double dryR = right;
-    keyDelay.process (dryL, dryR);
-
-    mix (left, right, deltaL, deltaR, dryL, dryR);
-    publish (peakDb, rmsDb);
-}
-
-void CompressorEngine::processOversampled (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept
-{
-    left = finiteOrSilence (left);
-    right = finiteOrSilence (right);
-    const double n = nextNoise();
-
-    // Zero-stuffed 2x interpolation: the doubled input makes up for the stuffed zero.
-    double l0 = 2.0 * left;
-    double r0 = 2.0 * right;
-    upsampler.processCentre (l0, r0);
-    double l1 = 0.0;
-    double r1 = 0.0;
-    upsampler.processHalfBand (l1, r1);
-
-    detectStage (r0, l0, gain, n);
-    detectStage (r1, l1, gain, n);
-
-    // Decimation: the first delta sub-frame gives the output, the second is only pushed.
-    downsampler.processHalfBand (l0, r0);
-    downsampler.push (l1, r1);
-
-    double dryL = left;
-    double dryR = right;
-    dryDelay.process (dryL, dryR);
-
-    mix (left, right, l0, r0, dryL, dryR);
-    publish (peakDb, rmsDb);
-}
-
-void CompressorEngine::mix (double& left, double& right, double deltaL, double deltaR, double dryL, double dryR) const noexcept
-{
-    if (bypassOn)
-    {
-        left = dryL;
-        right = dryR;
-    }
-    else if (deltaOn)
-    {
-        left = deltaL;
-        right = deltaR;
-    }
-    else
-    {
-        // dry + delta is the compressed signal.
-        left = ((dryL + deltaL) * makeupGain + dryGain * dryL) * outputGain;
-        right = ((dryR + deltaR) * makeupGain + dryGain * dryR) * outputGain;
-    }
-}
-
-void CompressorEngine::publish (double& peakDb, double& rmsDb) const noexcept
-{
-    peakDb = detector.peakGainDb;
-    rmsDb = detector.rmsGainDb;
+    state.keyFilter.setLayout (params.settings.keySlope, params.settings.keyHpHz, params.processRate);
 }

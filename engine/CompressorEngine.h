@@ -1,21 +1,9 @@
 #pragma once
 
-#include "BlockHistory.h"
-#include "EngineChunk.h"
-#include "FeedbackLoop.h"
-#include "FilterTables.h"
-#include "GainDecimator.h"
-#include "GainDetector.h"
-#include "HalfBandDecimator.h"
-#include "HalfBandInterpolator.h"
+#include "EngineParams.h"
+#include "EngineSettings.h"
+#include "EngineState.h"
 #include "Kernel.h"
-#include "KeyFilterStage.h"
-#include "KeyInterpolator.h"
-#include "StereoDelay.h"
-#include "StereoFir.h"
-
-#include <array>
-#include <cstdint>
 
 /** The compressor's whole signal path, a block of host frames at a time.
 
@@ -25,19 +13,14 @@
     through half-band filters (latency 184 host frames), otherwise at the host rate
     (latency 8 frames).
 
-    process() is the audio path: it reads the parameters once per block, runs the parts
-    that do not depend on the detector's previous gain across the block, vectorised, and
-    leaves only the gain computer itself in a serial loop. processPlain and
-    processOversampled are the same path written frame by frame: its definition, kept
-    as the block path's reference. The two keep separate state; drive an engine through
-    one of them.
-
-    Everything here runs on the audio thread: parameter changes are applied between
-    blocks. The process calls never allocate, lock or block. */
+    Each setting has one setter, which stores the value in its natural unit and
+    updates what depends on it, the way a DSP class keeps its coefficients in step.
+    Everything here runs on the audio thread: settings change between blocks. The
+    process calls never allocate, lock or block. */
 class CompressorEngine
 {
 public:
-    static constexpr int oversampledLatency = 184;
+    static constexpr int oversampledLatency = EngineState::dryLatency;
     static constexpr int plainLatency = 8;
     static constexpr double oversamplingBelowRate = 88200.0;
 
@@ -59,7 +42,7 @@ public:
     CompressorEngine (const CompressorEngine&) = delete;
     CompressorEngine& operator= (const CompressorEngine&) = delete;
 
-    /** True when frames at this host rate go through processOversampled. */
+    /** True when the audio at this host rate runs oversampled. */
     static bool usesOversampling (double hostRate) noexcept { return hostRate < oversamplingBelowRate; }
 
     /** Latency in host frames at this host rate. */
@@ -71,8 +54,8 @@ public:
     /** Recomputes rates and coefficients for a host rate in Hz; state is kept. */
     void setSampleRate (double hostRate) noexcept;
 
-    /** Clears every delay, filter history, envelope and the noise position;
-        parameters and coefficients are kept. */
+    /** Clears every delay, filter history, envelope and the noise position; settings
+        and coefficients are kept. */
     void reset() noexcept;
 
     /** Processes numFrames host frames of the two channels in place, at any block size:
@@ -80,124 +63,51 @@ public:
     Readings process (float* left, float* right, int numFrames) noexcept;
     Readings process (double* left, double* right, int numFrames) noexcept;
 
-    /** One host frame at host rates of 88200 Hz and above. left/right are replaced by
-        the output; gain (linear), peakDb and rmsDb receive the detector's readings. */
-    void processPlain (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept;
+    /** Every setting through its setter. The quality goes first: its rate change also
+        sets the slow RMS release, which Release RMS then sets as the fields say. */
+    void setSettings (const EngineSettings& s) noexcept;
 
-    /** One host frame at host rates below 88200 Hz, the audio oversampled 2x. */
-    void processOversampled (double& left, double& right, double& gain, double& peakDb, double& rmsDb) noexcept;
+    void setThresholdDb (double db) noexcept;
+    void setKneeDb (double halfWidthDb) noexcept;
+    void setRatioSlope (double slope) noexcept;
+    void setPeakFollowsRatio (bool follows) noexcept;
+    void setCrestDb (double db) noexcept;
+    void setAttackMs (double ms) noexcept;
+    void setReleasePeakMs (double ms) noexcept;
+    void setReleaseRmsMs (double ms) noexcept;
+    void setKeyHpHz (double hz) noexcept;
+    void setKeySlope (int slope) noexcept;
+    void setStereoDiff (double diff) noexcept;
+    void setMakeupGain (double gain) noexcept;
+    void setDryGain (double gain) noexcept;
+    void setOutputGain (double gain) noexcept;
+    void setPrecise (bool precise) noexcept;
+    void setDelta (bool delta) noexcept;
+    void setBypass (bool bypass) noexcept;
 
-    /** One frame of the detection stage at processRate: x carries the right and y the
-        left channel; both are replaced by the delta signal and gain receives the gain. */
-    void detectStage (double& x, double& y, double& gain, double n) noexcept;
+    const EngineSettings& getSettings() const noexcept { return params.settings; }
 
-    /** Pushes threshold, knee, ratio and the Peak Ratio switch into the detector. */
-    void updateCurve() noexcept;
+    /** The settings with the rates and the curve the block path reads. */
+    const EngineParams& getParams() const noexcept { return params; }
 
-    /** Recomputes the key filter's coefficients from keySlope, keyHpHz, processRate. */
-    void updateKeyFilter() noexcept;
-
-    /** Sets keySlope from a normalized slope value and updates the key filter. */
-    void setKeySlope (float normalizedSlope) noexcept;
-
-    /** Attack time in ms; the RMS level averaging time follows it. */
-    void setAttack (double ms) noexcept;
-
-    /** Peak release time in ms. */
-    void setReleasePeak (double ms) noexcept;
-
-    /** 1 = Precise (4x detector), 0 = Eco (2x detector). */
-    void setQuality (int precise) noexcept;
-
-    // The half-band taps come first: the audio filters are built over them.
-    std::array<double, FilterTables::halfBandLength> halfBandTaps;
-
-    GainDetector detector;
-    KeyFilterStage::Bank keyStages;
-    StereoDelay dryDelay;   // dry signal of the oversampled path
-    StereoDelay keyDelay;   // audio inside the detection stage; the dry signal in the plain path
-    StereoFir upsampler;
-    StereoFir downsampler;
-    double processRate = 88200.0;  // Hz, rate of the detection stage
-    bool oversampling = true;      // whether the audio runs at twice the host rate
-    int precise = 0;
-    bool deltaOn = false;
-    bool bypassOn = false;
-    bool peakFollowsRatio = false;
-    int keySlope = 0;
-    double keyHpHz = 30.0;
-    double thresholdDb = 0.0;
-    double ratioSlope = 1.0;       // output slope above threshold: 1 - normalized ratio
-    double kneeDb = 0.0;           // knee half width
-    double makeupGain = 1.0;       // linear
-    double dryGain = 1.0;          // linear
-    double attackMs = 10.0;
-    double stereoDiff = 0.0;       // 0 linked mid key .. 1 per-channel key
-    double outputGain = 0.0;       // linear; silent until the processor sets it
-    std::array<double, 256> noiseTable;  // offsets between -190 and -170 dB
-    int noiseIndex = 0;
-
-    // The block path's state, apart from the per-frame path's above.
-    HalfBandInterpolator blockUpsampler;
-    HalfBandDecimator blockDownsampler;
-    KeyInterpolator<2> keyUpByTwo;
-    KeyInterpolator<4> keyUpByFour;
-    GainDecimator<2> gainDownByTwo;
-    GainDecimator<4> gainDownByFour;
-    FeedbackLoop feedbackLoop;
-    // The key delay of 16 processing frames is 8 host frames of each phase: left and
-    // right of phase 0, then of phase 1. The plain path uses the first two for its
-    // 8-frame delay of dry and delta alike.
-    BlockHistory<8, EngineChunk::hostFrames> keyHistory[4];
-    BlockHistory<oversampledLatency, EngineChunk::hostFrames> dryHistory[2];
-    int blockNoiseIndex = 0;
-    double blockGain = 1.0;
-
-    /** A chunk's intermediate signals. */
-    struct Buffers
-    {
-        static constexpr int host = EngineChunk::hostFrames;
-        static constexpr int sub = EngineChunk::subFrames;
-
-        alignas (64) double inL[host];
-        alignas (64) double inR[host];
-        alignas (64) double noise[host];
-        alignas (64) double up0L[host];
-        alignas (64) double up0R[host];
-        alignas (64) double up1L[host];
-        alignas (64) double up1R[host];
-        alignas (64) double key1[sub];
-        alignas (64) double key2[sub];
-        alignas (64) double subNoise[sub];
-        alignas (64) double sensedLog[4][sub];
-        alignas (64) double gainDb[4][sub];
-        alignas (64) double gain[sub];
-        alignas (64) double deltaL[host];
-        alignas (64) double deltaR[host];
-        alignas (64) double dryL[host];
-        alignas (64) double dryR[host];
-        alignas (64) double wideL[host];  // float blocks widened
-        alignas (64) double wideR[host];
-    };
-
-    Buffers buffers;
+    /** The key filter, its coefficients set for the current settings and rate. */
+    const KeyFilter& getKeyFilter() const noexcept { return state.keyFilter; }
 
 private:
-    using ChunkProcessor = void (CompressorEngine::*) (double*, double*, int) noexcept;
-
-    // One per instruction set, each in a file built for it.
-    void processChunkSse2 (double* left, double* right, int n) noexcept;
-    void processChunkAvx2 (double* left, double* right, int n) noexcept;
-    void processChunkAvx512 (double* left, double* right, int n) noexcept;
+    using ChunkProcessor = void (*) (const EngineParams&, EngineState&, double*, double*, int) noexcept;
 
     static ChunkProcessor chunkProcessorFor (Kernel kernel) noexcept;
 
-    ChunkProcessor processChunk;
+    double timeCoef (double ms) const noexcept;
+    void updateCurve() noexcept;
+    void updateAttack() noexcept;
+    void updateReleasePeak() noexcept;
+    void updateReleaseRms() noexcept;
+    void updateRates() noexcept;
+    void updateKeyFilter() noexcept;
+    Readings readings() const noexcept;
 
-    double nextNoise() noexcept;
-    void refreshLevelTime() noexcept;
-    void applyDetectorRate() noexcept;
-    void mix (double& left, double& right, double deltaL, double deltaR, double dryL, double dryR) const noexcept;
-    void publish (double& peakDb, double& rmsDb) const noexcept;
-    void fillNoiseTable() noexcept;
+    EngineParams params;
+    EngineState state;
+    ChunkProcessor processChunk;
 };

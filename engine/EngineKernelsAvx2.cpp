@@ -1,7 +1,4 @@
 #include "EngineKernels.h"
-#include "Simd.h"
 
-void CompressorEngine::processChunkAvx2 (double* left, double* right, int n) noexcept
-{
-    EngineKernels<Simd<4>>::processChunk (*this, left, right, n);
-}
+// Built for its instruction set: this file is the only one to instantiate this width.
+template class EngineKernels<Simd<4>>;

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "GainDetector.h"
+#include "DetectorCurve.h"
 #include "SoftplusTable.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -15,7 +16,7 @@
     It carries the gain in dB rather than linear: the sensing log (|m| (1 + g) / 2) is
     log |m / 2| + ln (1 + e^u) with u the gain in nepers, and the second term comes from
     SoftplusTable, so an evaluation holds no exp and no full log. The steps after the
-    sensing are GainDetector's. */
+    sensing follow the per-frame definition, rearranged into fused multiply-adds. */
 class FeedbackLoop
 {
 public:
@@ -38,14 +39,14 @@ public:
     /** F evaluations for each of n frames, in order: sensedLog[p][t] and noise[t] in,
         the gain in dB out to gainsDb[p][t]. */
     template <typename Isa, int F>
-    void run (const GainDetector::Curve& curve, const double* const (&sensedLog)[static_cast<std::size_t> (F)],
+    void run (const DetectorCurve& curve, const double* const (&sensedLog)[static_cast<std::size_t> (F)],
               const double* noise, int n, double* const (&gainsDb)[static_cast<std::size_t> (F)]) noexcept
     {
-        constexpr double dbPerNeper = GainDetector::dbPerNeper;
-        constexpr double stepsPerDb = SoftplusTable::segmentsPerNeper * GainDetector::nepersPerDb;
+        constexpr double dbPerNeper = DetectorCurve::dbPerNeper;
+        constexpr double stepsPerDb = SoftplusTable::segmentsPerNeper * DetectorCurve::nepersPerDb;
         // Segment index plus the shift that rounds it into the low mantissa bits.
         constexpr double indexShift = -SoftplusTable::segmentsPerNeper * SoftplusTable::lowestNeper + 0x1.8p52;
-        const double floorNepers = std::log (GainDetector::sensingFloor);
+        const double floorNepers = std::log (DetectorCurve::sensingFloor);
         constexpr double ln2 = 0.6931471805599453;
         const bool releaseSlower = curve.peakReleaseCoef >= curve.peakAttackCoef;
 
@@ -150,11 +151,11 @@ public:
     double rmsGainDb = 0.0;  // written by the first evaluation
 
 private:
-    /** GainDetector::pathTarget with its multiply-adds fused: the same value to within
-        rounding, four cycles sooner on the loop. */
+    /** A path's target c + knee (over) x slope, for over = base + nepers x scale, with
+        its multiply-adds fused: above the knee it is formed straight from nepers. */
     template <typename Isa>
     [[gnu::always_inline]] static double target (double nepers, double base, double scale, double slope, double c,
-                                                 const GainDetector::Curve& curve) noexcept
+                                                 const DetectorCurve& curve) noexcept
     {
         const double over = Isa::fma (nepers, scale, base);
 
@@ -165,7 +166,8 @@ private:
         return Isa::fma (nepers, scale * slope, Isa::fma (base, slope, c));
     }
 
-    /** GainDetector::follow, fused. */
+    /** One-pole step towards target, in the form (env - target) coef + target, which
+        keeps rounding errors from piling up over long time constants. */
     template <typename Isa>
     [[gnu::always_inline]] static double follow (double env, double target, double coef) noexcept
     {

@@ -29,7 +29,7 @@ public:
     }
 
     /** Where the caller writes the chunk's gains of evaluation phase p. */
-    double* phase (int p) noexcept { return gains[p].chunk(); }
+    [[gnu::always_inline]] double* phase (int p) noexcept { return gains[p].chunk(); }
 
     /** Decimates the n frames written through phase(). */
     template <typename Isa>

@@ -22,8 +22,8 @@ public:
     void reset() noexcept;
 
     /** Where the caller writes the chunk's frames of each phase and channel. */
-    double* phase0 (int channel) noexcept { return even[channel].chunk(); }
-    double* phase1 (int channel) noexcept { return odd[channel].chunk(); }
+    [[gnu::always_inline]] double* phase0 (int channel) noexcept { return even[channel].chunk(); }
+    [[gnu::always_inline]] double* phase1 (int channel) noexcept { return odd[channel].chunk(); }
 
     /** Decimates the n frames of each phase written through phase0 and phase1. */
     template <typename Isa>

@@ -16,10 +16,10 @@ struct PhaseTaps
     {
         for (int p = 0; p < F; ++p)
             for (int j = 0; j < perPhase; ++j)
-                values[static_cast<std::size_t> (p * perPhase + j)] = table[static_cast<std::size_t> (p + F * j)];
+                values[p * perPhase + j] = table[static_cast<std::size_t> (p + F * j)];
     }
 
-    double operator() (int p, int j) const noexcept { return values[static_cast<std::size_t> (p * perPhase + j)]; }
+    [[gnu::always_inline]] double operator() (int p, int j) const noexcept { return values[p * perPhase + j]; }
 
-    alignas (64) std::array<double, tapCount> values;
+    alignas (64) double values[tapCount];
 };

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 
 /** ln (1 + e^u) for a gain in dB, u = dB x ln 10 / 20, by a table of quintics: the
@@ -31,5 +30,5 @@ public:
     [[gnu::always_inline]] const Segment& segment (std::uint32_t index) const noexcept { return table[index]; }
 
 private:
-    std::array<Segment, segments + 1> table {};
+    Segment table[segments + 1] {};
 };

@@ -13,13 +13,14 @@ struct PaddedTaps
     template <typename Table>
     void assign (const Table& c, int first, int stride) noexcept
     {
-        values.fill (0.0);
+        for (auto& v : values)
+            v = 0.0;
 
         for (int k = 0; k < taps; ++k)
-            values[static_cast<std::size_t> (k + pad)] = c[static_cast<std::size_t> (first + stride * k)];
+            values[k + pad] = c[static_cast<std::size_t> (first + stride * k)];
     }
 
-    alignas (64) std::array<double, static_cast<std::size_t> (taps + 2 * pad)> values;
+    alignas (64) double values[static_cast<std::size_t> (taps + 2 * pad)];
 };
 
 /** The FIR sum y[i] = sum over j < taps of c[j] x[i - j] on both channels of a block
@@ -41,7 +42,7 @@ struct WindowedSum
         using V = typename Isa::Vec;
         constexpr int w = Isa::width;
         static_assert (3 * w <= PaddedTaps<taps>::pad, "the padding covers three vector steps");
-        const double* c = padded.values.data() + PaddedTaps<taps>::pad;
+        const double* c = padded.values + PaddedTaps<taps>::pad;
 
         for (int i = 0; i < n; i += 4 * w)
         {

@@ -141,10 +141,10 @@ void CorvaneAudioProcessor::processBlockBypassed (juce::AudioBuffer<float>& buff
 {
     audioThread = juce::Thread::getCurrentThreadId();
     applyParameterChanges();
-    const bool bypassed = engine->bypassOn;
-    engine->bypassOn = true;
+    const bool bypassed = engine->getSettings().bypass;
+    engine->setBypass (true);
     render (buffer);
-    engine->bypassOn = bypassed;
+    engine->setBypass (bypassed);
 }
 
 juce::AudioProcessorParameter* CorvaneAudioProcessor::getBypassParameter() const

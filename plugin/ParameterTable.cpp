@@ -2,7 +2,7 @@
 
 #include "CompressorEngine.h"
 #include "Conversions.h"
-#include "KeyFilterStage.h"
+#include "KeyFilter.h"
 #include "NumberText.h"
 
 #include <algorithm>
@@ -18,115 +18,6 @@ constexpr double levelValueLimit = 2.0;
 double cube (double x) noexcept
 {
     return x * x * x;
-}
-
-//==============================================================================
-// Engine mappings: what a finite value does to the audio.
-
-void thresholdToEngine (CompressorEngine& e, float v)
-{
-    e.thresholdDb = v * -60.0;
-    e.updateCurve();
-}
-
-void peakCrestToEngine (CompressorEngine& e, float v)
-{
-    e.detector.crestDb = v * 12.0;
-}
-
-void softKneeToEngine (CompressorEngine& e, float v)
-{
-    e.kneeDb = v * 20.0;
-    e.updateCurve();
-}
-
-void ratioToEngine (CompressorEngine& e, float v)
-{
-    // Below 0 the feedback detector would turn into an expander that feeds its own rise.
-    e.ratioSlope = 1.0 - std::max (static_cast<double> (v), 0.0);
-    e.updateCurve();
-}
-
-void attackToEngine (CompressorEngine& e, float v)
-{
-    e.setAttack (cube (v) * 499.99 + 0.01);
-}
-
-void releasePeakToEngine (CompressorEngine& e, float v)
-{
-    e.setReleasePeak (cube (v) * 1995.0 + 5.0);
-}
-
-void releaseRmsToEngine (CompressorEngine& e, float v)
-{
-    e.detector.setReleaseRms (cube (v) * 1995.0 + 5.0);
-}
-
-void makeupToEngine (CompressorEngine& e, float v)
-{
-    const double d = std::min (static_cast<double> (v), levelValueLimit);
-
-    if (d < 0.5)
-    {
-        // The cut side squares in single precision.
-        const auto t = static_cast<float> (1.0 - 2.0 * d);
-        const float square = t * t;
-        e.makeupGain = dbToGain (square * -60.0);
-    }
-    else
-    {
-        e.makeupGain = dbToGain (d * 36.0 - 18.0);
-    }
-}
-
-void dryMixToEngine (CompressorEngine& e, float v)
-{
-    const double d = std::min (static_cast<double> (v), levelValueLimit);
-    e.dryGain = d > 0.0 ? dbToGainFloat (static_cast<float> (d * 60.0 - 60.0)) : 0.0;
-}
-
-void keyHpFrequencyToEngine (CompressorEngine& e, float v)
-{
-    e.keyHpHz = keyHpFromNormalized (v, 30.0f, 400.0f);
-    e.updateKeyFilter();
-}
-
-void outGainToEngine (CompressorEngine& e, float v)
-{
-    const double d = std::min (static_cast<double> (v), levelValueLimit);
-    e.outputGain = dbToGain (d * 24.0 - 12.0);
-}
-
-void keyStereoDiffToEngine (CompressorEngine& e, float v)
-{
-    e.stereoDiff = v;
-}
-
-void keyHpSlopeToEngine (CompressorEngine& e, float v)
-{
-    e.setKeySlope (v);
-}
-
-void deltaToEngine (CompressorEngine& e, float v)
-{
-    e.deltaOn = v > 0.5f;
-}
-
-void bypassToEngine (CompressorEngine& e, float v)
-{
-    e.bypassOn = v > 0.5f;
-}
-
-void peakRatioToEngine (CompressorEngine& e, float v)
-{
-    e.peakFollowsRatio = v >= 0.5f;
-    e.updateCurve();
-}
-
-void qualityToEngine (CompressorEngine& e, float v)
-{
-    // Exactly 0.5 runs Precise although the text already says "Eco".
-    e.setQuality (v > 0.5f ? 0 : 1);
 }
 
 //==============================================================================
@@ -205,6 +96,111 @@ double ratioNatural (double x) { return x < 0.5 ? 1.0 + 2.0 * x : 2.0 + 10.0 * (
 double ratioNormalized (double r) { return r < 2.0 ? (r - 1.0) / 2.0 : 0.5 + (r - 2.0) / 10.0; }
 double makeupNatural (double x) { return x < 0.5 ? -60.0 * (1.0 - 2.0 * x) * (1.0 - 2.0 * x) : 36.0 * x - 18.0; }
 double makeupNormalized (double db) { return db < 0.0 ? (1.0 - std::sqrt (db / -60.0)) / 2.0 : (db + 18.0) / 36.0; }
+
+//==============================================================================
+// Engine mappings: what a finite value does to the audio, in the units of the scales
+// above. Makeup's single-precision square and the ratio's slope are the engine's own.
+
+void thresholdToEngine (CompressorEngine& e, float v)
+{
+    e.setThresholdDb (linearNatural<thresholdDb> (v));
+}
+
+void peakCrestToEngine (CompressorEngine& e, float v)
+{
+    e.setCrestDb (linearNatural<peakCrestDb> (v));
+}
+
+void softKneeToEngine (CompressorEngine& e, float v)
+{
+    e.setKneeDb (linearNatural<softKneeDb> (v));
+}
+
+void ratioToEngine (CompressorEngine& e, float v)
+{
+    // Below 0 the feedback detector would turn into an expander that feeds its own rise.
+    e.setRatioSlope (1.0 - std::max (static_cast<double> (v), 0.0));
+}
+
+void attackToEngine (CompressorEngine& e, float v)
+{
+    e.setAttackMs (cubicNatural<attackMs> (v));
+}
+
+void releasePeakToEngine (CompressorEngine& e, float v)
+{
+    e.setReleasePeakMs (cubicNatural<releaseMs> (v));
+}
+
+void releaseRmsToEngine (CompressorEngine& e, float v)
+{
+    e.setReleaseRmsMs (cubicNatural<releaseMs> (v));
+}
+
+void makeupToEngine (CompressorEngine& e, float v)
+{
+    const double d = std::min (static_cast<double> (v), levelValueLimit);
+
+    if (d < 0.5)
+    {
+        // The cut side squares in single precision.
+        const auto t = static_cast<float> (1.0 - 2.0 * d);
+        const float square = t * t;
+        e.setMakeupGain (dbToGain (square * -60.0));
+    }
+    else
+    {
+        e.setMakeupGain (dbToGain (d * 36.0 - 18.0));
+    }
+}
+
+void dryMixToEngine (CompressorEngine& e, float v)
+{
+    const double d = std::min (static_cast<double> (v), levelValueLimit);
+    e.setDryGain (d > 0.0 ? dbToGainFloat (static_cast<float> (linearNatural<dryMixDb> (d))) : 0.0);
+}
+
+void keyHpFrequencyToEngine (CompressorEngine& e, float v)
+{
+    e.setKeyHpHz (logNatural<keyHpHz> (v));
+}
+
+void outGainToEngine (CompressorEngine& e, float v)
+{
+    const double d = std::min (static_cast<double> (v), levelValueLimit);
+    e.setOutputGain (dbToGain (linearNatural<outGainDb> (d)));
+}
+
+void keyStereoDiffToEngine (CompressorEngine& e, float v)
+{
+    e.setStereoDiff (v);
+}
+
+void keyHpSlopeToEngine (CompressorEngine& e, float v)
+{
+    e.setKeySlope (KeyFilter::slopeFromNormalized (v));
+}
+
+void deltaToEngine (CompressorEngine& e, float v)
+{
+    e.setDelta (v > 0.5f);
+}
+
+void bypassToEngine (CompressorEngine& e, float v)
+{
+    e.setBypass (v > 0.5f);
+}
+
+void peakRatioToEngine (CompressorEngine& e, float v)
+{
+    e.setPeakFollowsRatio (v >= 0.5f);
+}
+
+void qualityToEngine (CompressorEngine& e, float v)
+{
+    // Exactly 0.5 runs Precise although the text already says "Eco".
+    e.setPrecise (! (v > 0.5f));
+}
 
 //==============================================================================
 // How the numbers are written.
@@ -423,7 +419,7 @@ juce::String parameterText (int index, float value)
 int choiceIndex (int index, float value) noexcept
 {
     const auto kind = parameterTable[index].kind;
-    return kind == K::slopeSelector ? KeyFilterStage::slopeFromNormalized (value) : settingFor (kind, value);
+    return kind == K::slopeSelector ? KeyFilter::slopeFromNormalized (value) : settingFor (kind, value);
 }
 
 namespace

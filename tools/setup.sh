@@ -10,7 +10,7 @@ packages=(
     libasound2-dev libfreetype-dev libfontconfig1-dev libcurl4-openssl-dev
     libx11-dev libxext-dev libxinerama-dev libxrandr-dev libxcursor-dev
     xvfb xauth fonts-liberation lv2file lv2-dev sordi lilv-utils
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev qemu-user
     dpkg-dev lintian help2man man-db desktop-file-utils x11-utils
 )
 

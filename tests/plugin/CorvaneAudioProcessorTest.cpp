@@ -131,16 +131,16 @@ TEST_F (ProcessorTest, DeltaAndBypassSwitchEachOtherOffThroughTheParameterPath)
 
     EXPECT_EQ (processor.getParameter (bypassIndex), 0.0f);
     EXPECT_EQ (current().values[bypassIndex], 0.0f);
-    EXPECT_TRUE (applied().deltaOn);
-    EXPECT_FALSE (applied().bypassOn);
+    EXPECT_TRUE (applied().getSettings().delta);
+    EXPECT_FALSE (applied().getSettings().bypass);
 
     processor.setParameter (bypassIndex, 0.9f);
     EXPECT_EQ (processor.getParameter (deltaIndex), 0.0f);
-    EXPECT_TRUE (applied().bypassOn);
-    EXPECT_FALSE (applied().deltaOn);
+    EXPECT_TRUE (applied().getSettings().bypass);
+    EXPECT_FALSE (applied().getSettings().delta);
 
     processor.setParameter (deltaIndex, 0.5f);
-    EXPECT_FALSE (applied().deltaOn);
+    EXPECT_FALSE (applied().getSettings().delta);
     EXPECT_EQ (processor.getParameter (bypassIndex), 0.9f);
 }
 
@@ -162,11 +162,11 @@ TEST_F (ProcessorTest, ProgramSelectionAppliesTheSlot)
     processor.setCurrentProgram (6);
     EXPECT_EQ (processor.getParameter (meterScaleIndex), 0.5f);
     EXPECT_EQ (processor.getParameter (dryMixIndex), 1.0f);
-    EXPECT_EQ (applied().dryGain, 1.0);
+    EXPECT_EQ (applied().getSettings().dryGain, 1.0);
 
     processor.setCurrentProgram (4);
     EXPECT_EQ (processor.getParameter (peakRatioIndex), 0.0f);
-    EXPECT_FALSE (applied().peakFollowsRatio);
+    EXPECT_FALSE (applied().getSettings().peakFollowsRatio);
     EXPECT_EQ (text (keyHpSlopeIndex), "1.00");
 }
 
@@ -215,8 +215,8 @@ TEST_F (ProcessorTest, ASlotWithDeltaAndBypassBothOnSelectsDeltaOnly)
     EXPECT_EQ (processor.getParameter (deltaIndex), 1.0f);
     EXPECT_EQ (processor.getParameter (bypassIndex), 0.0f);
     EXPECT_EQ (current().values[bypassIndex], 0.0f);
-    EXPECT_TRUE (applied().deltaOn);
-    EXPECT_FALSE (applied().bypassOn);
+    EXPECT_TRUE (applied().getSettings().delta);
+    EXPECT_FALSE (applied().getSettings().bypass);
 }
 
 //==============================================================================
@@ -297,7 +297,7 @@ TEST_F (ProcessorTest, LatencyFollowsTheRateAndIsAnnouncedOnlyWhenItChanges)
 
     processor.prepareToPlay (80000.0, 512);
     EXPECT_EQ (processor.getLatencySamples(), 184);
-    EXPECT_EQ (processor.engine->processRate, 160000.0);
+    EXPECT_EQ (processor.engine->getParams().processRate, 160000.0);
 
     processor.removeListener (&counter);
 }
@@ -407,11 +407,13 @@ namespace
     /** Everything in the engine a parameter change can reach. */
     std::vector<double> engineSettings (const CompressorEngine& e)
     {
-        return { e.thresholdDb, e.detector.crestDb, e.kneeDb, e.ratioSlope, e.attackMs, e.detector.peakAttackCoef,
-                 e.detector.levelCoef, e.detector.releasePeakMs, e.detector.releaseRmsMs, e.makeupGain, e.dryGain,
-                 e.keyHpHz, e.keyStages[0].midB0, e.outputGain, e.stereoDiff, static_cast<double> (e.keySlope),
-                 static_cast<double> (e.deltaOn), static_cast<double> (e.bypassOn),
-                 static_cast<double> (e.peakFollowsRatio), static_cast<double> (e.precise) };
+        const auto& s = e.getSettings();
+        const auto& c = e.getParams().curve;
+        return { s.thresholdDb, s.crestDb, s.kneeDb, s.ratioSlope, s.attackMs, c.peakAttackCoef, c.levelCoef,
+                 s.releasePeakMs, s.releaseRmsMs, s.makeupGain, s.dryGain, s.keyHpHz, e.getKeyFilter().getStage (0).midB0,
+                 s.outputGain, s.stereoDiff, static_cast<double> (s.keySlope), static_cast<double> (s.delta),
+                 static_cast<double> (s.bypass), static_cast<double> (s.peakFollowsRatio),
+                 static_cast<double> (s.precise) };
     }
 
     /** Loud stereo material, well over every factory threshold. */
@@ -444,7 +446,7 @@ TEST_F (ProcessorTest, NonFiniteValuesAreKeptAsSentWhileTheEngineKeepsItsPreviou
     }
 
     processor.setParameter (thresholdIndex, 0.5f);
-    EXPECT_EQ (applied().thresholdDb, -30.0);
+    EXPECT_EQ (applied().getSettings().thresholdDb, -30.0);
 }
 
 TEST_F (AudioTest, ARatioBelowZeroActsAsZeroButIsKeptAsSent)
@@ -486,18 +488,18 @@ TEST_F (AudioTest, ARatioBelowZeroActsAsZeroButIsKeptAsSent)
 TEST_F (AudioTest, LevelControlsActUpToTwiceTheirRangeAndKeepTheOutputFinite)
 {
     processor.setParameter (makeupIndex, 1.5f);
-    EXPECT_DOUBLE_EQ (applied().makeupGain, dbToGain (36.0));
+    EXPECT_DOUBLE_EQ (applied().getSettings().makeupGain, dbToGain (36.0));
     processor.setParameter (outGainIndex, 1.5f);
-    EXPECT_DOUBLE_EQ (applied().outputGain, dbToGain (24.0));
+    EXPECT_DOUBLE_EQ (applied().getSettings().outputGain, dbToGain (24.0));
 
     const float huge = std::numeric_limits<float>::max();
     processor.setParameter (makeupIndex, huge);
     processor.setParameter (dryMixIndex, huge);
     processor.setParameter (outGainIndex, huge);
     const auto& e = applied();
-    EXPECT_DOUBLE_EQ (e.makeupGain, dbToGain (54.0));
-    EXPECT_DOUBLE_EQ (e.dryGain, dbToGainFloat (60.0f));
-    EXPECT_DOUBLE_EQ (e.outputGain, dbToGain (36.0));
+    EXPECT_DOUBLE_EQ (e.getSettings().makeupGain, dbToGain (54.0));
+    EXPECT_DOUBLE_EQ (e.getSettings().dryGain, dbToGainFloat (60.0f));
+    EXPECT_DOUBLE_EQ (e.getSettings().outputGain, dbToGain (36.0));
     EXPECT_EQ (processor.getParameter (makeupIndex), huge);
 
     prepare (44100.0);

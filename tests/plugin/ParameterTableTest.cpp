@@ -122,67 +122,67 @@ TEST (ParameterTable, EachParameterMovesTheEngineOnItsOwnScale)
 
     apply (thresholdIndex, 0.5f);
     apply (softKneeIndex, 0.25f);
-    EXPECT_DOUBLE_EQ (e.thresholdDb, -30.0);
-    EXPECT_DOUBLE_EQ (e.kneeDb, 5.0);
-    EXPECT_DOUBLE_EQ (e.detector.lowerKneeDb, -35.0);
+    EXPECT_DOUBLE_EQ (e.getSettings().thresholdDb, -30.0);
+    EXPECT_DOUBLE_EQ (e.getSettings().kneeDb, 5.0);
+    EXPECT_DOUBLE_EQ (e.getParams().curve.rmsOffsetDb, 30.0);
 
     apply (peakCrestIndex, 0.25f);
-    EXPECT_DOUBLE_EQ (e.detector.crestDb, 3.0);
+    EXPECT_DOUBLE_EQ (e.getSettings().crestDb, 3.0);
 
     apply (ratioIndex, 0.75f);
-    EXPECT_DOUBLE_EQ (e.ratioSlope, 0.25);
-    EXPECT_DOUBLE_EQ (e.detector.rmsSlopeMinusOne, -0.75);
+    EXPECT_DOUBLE_EQ (e.getSettings().ratioSlope, 0.25);
+    EXPECT_DOUBLE_EQ (e.getParams().curve.rmsSlopeMinusOne, -0.75);
 
     apply (attackIndex, 0.5f);
-    EXPECT_DOUBLE_EQ (e.attackMs, 62.50875);
+    EXPECT_DOUBLE_EQ (e.getSettings().attackMs, 62.50875);
     apply (releasePeakIndex, 0.5f);
-    EXPECT_DOUBLE_EQ (e.detector.releasePeakMs, 254.375);
+    EXPECT_DOUBLE_EQ (e.getSettings().releasePeakMs, 254.375);
     apply (releaseRmsIndex, 1.0f);
-    EXPECT_DOUBLE_EQ (e.detector.releaseRmsMs, 2000.0);
+    EXPECT_DOUBLE_EQ (e.getSettings().releaseRmsMs, 2000.0);
 
     apply (makeupIndex, 0.5f);
-    EXPECT_EQ (e.makeupGain, 1.0);
+    EXPECT_EQ (e.getSettings().makeupGain, 1.0);
     apply (makeupIndex, 0.0f);
-    EXPECT_NEAR (20.0 * std::log10 (e.makeupGain), -60.0, 1e-9);
+    EXPECT_NEAR (20.0 * std::log10 (e.getSettings().makeupGain), -60.0, 1e-9);
     apply (makeupIndex, 1.0f);
-    EXPECT_NEAR (20.0 * std::log10 (e.makeupGain), 18.0, 1e-9);
+    EXPECT_NEAR (20.0 * std::log10 (e.getSettings().makeupGain), 18.0, 1e-9);
 
     apply (dryMixIndex, 0.0f);
-    EXPECT_EQ (e.dryGain, 0.0);
+    EXPECT_EQ (e.getSettings().dryGain, 0.0);
     apply (dryMixIndex, 0.5f);
-    EXPECT_NEAR (20.0 * std::log10 (e.dryGain), -30.0, 1e-5);
+    EXPECT_NEAR (20.0 * std::log10 (e.getSettings().dryGain), -30.0, 1e-5);
     apply (dryMixIndex, 1.0f);
-    EXPECT_EQ (e.dryGain, 1.0);
+    EXPECT_EQ (e.getSettings().dryGain, 1.0);
 
     apply (keyHpFrequencyIndex, 1.0f);
-    EXPECT_EQ (e.keyHpHz, 400.0);
+    EXPECT_EQ (e.getSettings().keyHpHz, 400.0);
     apply (keyHpFrequencyIndex, 0.0f);
-    EXPECT_NEAR (e.keyHpHz, 30.00008, 1e-4);
+    EXPECT_NEAR (e.getSettings().keyHpHz, 30.00008, 1e-4);
 
     apply (outGainIndex, 1.0f);
-    EXPECT_NEAR (20.0 * std::log10 (e.outputGain), 12.0, 1e-9);
+    EXPECT_NEAR (20.0 * std::log10 (e.getSettings().outputGain), 12.0, 1e-9);
 
     apply (keyStereoDiffIndex, 0.25f);
-    EXPECT_EQ (e.stereoDiff, 0.25);
+    EXPECT_EQ (e.getSettings().stereoDiff, 0.25);
 
     apply (keyHpSlopeIndex, 0.2f);
-    EXPECT_EQ (e.keySlope, 2);
+    EXPECT_EQ (e.getSettings().keySlope, 2);
 
     apply (peakRatioIndex, 0.5f);
-    EXPECT_TRUE (e.peakFollowsRatio);
+    EXPECT_TRUE (e.getSettings().peakFollowsRatio);
     apply (peakRatioIndex, 0.49f);
-    EXPECT_FALSE (e.peakFollowsRatio);
-    EXPECT_EQ (e.detector.peakSlopeMinusOne, -1.0);
+    EXPECT_FALSE (e.getSettings().peakFollowsRatio);
+    EXPECT_EQ (e.getParams().curve.peakSlopeMinusOne, -1.0);
 
     apply (qualityIndex, 0.5f);
-    EXPECT_EQ (e.precise, 1);
+    EXPECT_TRUE (e.getSettings().precise);
     apply (qualityIndex, 0.51f);
-    EXPECT_EQ (e.precise, 0);
+    EXPECT_FALSE (e.getSettings().precise);
 
     apply (deltaIndex, 0.5f);
-    EXPECT_FALSE (e.deltaOn);
+    EXPECT_FALSE (e.getSettings().delta);
     apply (bypassIndex, 0.51f);
-    EXPECT_TRUE (e.bypassOn);
+    EXPECT_TRUE (e.getSettings().bypass);
 
     EXPECT_EQ (parameterTable[meterScaleIndex].toEngine, nullptr);
 }

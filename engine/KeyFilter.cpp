@@ -1,4 +1,4 @@
-#include "KeyFilterStage.h"
+#include "KeyFilter.h"
 
 namespace
 {
@@ -11,8 +11,7 @@ constexpr double sideFactor = 1.3;
 // "Off" is a fixed 20 Hz high-pass (26 Hz for the side).
 constexpr double offHz = 20.0;
 
-void firstOrderHighPass (double omega, double rate, double& b0, double& b1,
-                         double& a1) noexcept
+void firstOrderHighPass (double omega, double rate, double& b0, double& b1, double& a1) noexcept
 {
     const double k = 2.0 * rate;
     const double norm = 1.0 / (k + omega);
@@ -21,48 +20,44 @@ void firstOrderHighPass (double omega, double rate, double& b0, double& b1,
     b1 = -gain;
     a1 = (k - omega) * norm;
 }
+
+/** A stage's high-passes from their angular cut-offs (rad/s) at the processing rate. */
+KeyFilter::Stage stageFor (double midOmega, double sideOmega, double rate) noexcept
+{
+    KeyFilter::Stage s;
+    firstOrderHighPass (midOmega, rate, s.midB0, s.midB1, s.midA1);
+    firstOrderHighPass (sideOmega, rate, s.sideB0, s.sideB1, s.sideA1);
+    return s;
+}
 } // namespace
 
-void KeyFilterStage::setCutoffs (double midOmega, double sideOmega, double rate) noexcept
-{
-    firstOrderHighPass (midOmega, rate, midB0, midB1, midA1);
-    firstOrderHighPass (sideOmega, rate, sideB0, sideB1, sideA1);
-}
-
-void KeyFilterStage::reset() noexcept
-{
-    midX1 = 0.0;
-    midY1 = 0.0;
-    sideX1 = 0.0;
-    sideY1 = 0.0;
-}
-
-int KeyFilterStage::slopeFromNormalized (float value) noexcept
+int KeyFilter::slopeFromNormalized (float value) noexcept
 {
     const double wide = static_cast<double> (value);
 
     // The first two thresholds compare in double against the float tenths, the third in
     // single precision; the editor's steps 0, 0.1, 0.2 and 0.3 land on slopes 0 to 3.
     if (wide < static_cast<double> (0.1f))
-        return 0;
+        return off;
     if (wide < static_cast<double> (0.2f))
-        return 1;
+        return slope3Db;
     if (value < 0.3f)
-        return 2;
-    return 3;
+        return slope6Db;
+    return slope12Db;
 }
 
-void KeyFilterStage::applyLayout (Bank& stages, int slope, double hz, double rate) noexcept
+void KeyFilter::setLayout (int newSlope, double hz, double rate) noexcept
 {
-    switch (slope)
+    slope = newSlope;
+
+    switch (newSlope)
     {
-        case 0:
-            // "Off" still keeps DC and rumble out of the detector.
+        case off:
             for (auto& stage : stages)
-                stage.setCutoffs (twoPi * offHz, twoPi * offHz * sideFactor, rate);
+                stage = stageFor (twoPi * offHz, twoPi * offHz * sideFactor, rate);
             break;
 
-        case 1:
+        case slope3Db:
         {
             // Four stages an octave apart, averaged: about 3 dB per octave below b.
             const double midB = 1.02 * hz;
@@ -70,21 +65,25 @@ void KeyFilterStage::applyLayout (Bank& stages, int slope, double hz, double rat
             const double factors[stageCount] = { 0.25, 0.5, 1.0, 2.0 };
 
             for (int i = 0; i < stageCount; ++i)
-                stages[static_cast<std::size_t> (i)].setCutoffs (twoPi * (factors[i] * midB),
-                                                            twoPi * (factors[i] * sideB),
-                                                            rate);
+                stages[i] = stageFor (twoPi * (factors[i] * midB), twoPi * (factors[i] * sideB), rate);
             break;
         }
 
-        case 2:
+        case slope6Db:
             for (auto& stage : stages)
-                stage.setCutoffs (twoPi * hz, twoPi * (sideFactor * hz), rate);
+                stage = stageFor (twoPi * hz, twoPi * (sideFactor * hz), rate);
             break;
 
         default:
             // Two stages in series at 0.65 f land near -3 dB at f.
             for (auto& stage : stages)
-                stage.setCutoffs (twoPi * (0.65 * hz), twoPi * (0.65 * sideFactor * hz), rate);
+                stage = stageFor (twoPi * (0.65 * hz), twoPi * (0.65 * sideFactor * hz), rate);
             break;
     }
+}
+
+void KeyFilter::reset() noexcept
+{
+    for (auto& h : histories)
+        h = {};
 }

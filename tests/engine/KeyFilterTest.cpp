@@ -1,5 +1,6 @@
-#include "KeyFilterStage.h"
+#include "KeyFilter.h"
 #include "FrequencyResponse.h"
+#include "Simd.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,10 @@
 namespace
 {
 constexpr double rate = 88200.0;
+
+// The filter's code is the same at every width; here it runs as SSE2, the engine tests
+// run it at every width.
+using Isa = Simd<2>;
 
 /** The bilinear-transform (no pre-warping) first-order high-pass at cutoff hz, seen at
     frequency f: s / (s + w) with s = 2R (1 - 1/z) / (1 + 1/z). */
@@ -47,15 +52,15 @@ struct KeyImpulseResponse
 
 KeyImpulseResponse measure (int slope, double hz, size_t length)
 {
-    KeyFilterStage::Bank stages {};
-    KeyFilterStage::applyLayout (stages, slope, hz, rate);
+    KeyFilter filter;
+    filter.setLayout (slope, hz, rate);
     KeyImpulseResponse ir { std::vector<double> (length), std::vector<double> (length) };
 
     for (size_t i = 0; i < length; ++i)
     {
         double mid = i == 0 ? 1.0 : 0.0;
         double side = mid;
-        KeyFilterStage::filter (stages, slope, mid, side);
+        filter.process<Isa> (&mid, &side, 1);
         ir.mid[i] = mid;
         ir.side[i] = side;
     }
@@ -64,7 +69,7 @@ KeyImpulseResponse measure (int slope, double hz, size_t length)
 }
 } // namespace
 
-TEST (KeyFilterStage, SlopesMatchTheirBilinearResponses)
+TEST (KeyFilter, SlopesMatchTheirBilinearResponses)
 {
     const double hz = 100.0;
     const double frequencies[] = { 10.0, 25.0, 51.0, 102.0, 300.0, 1000.0, 20000.0 };
@@ -82,7 +87,7 @@ TEST (KeyFilterStage, SlopesMatchTheirBilinearResponses)
     }
 }
 
-TEST (KeyFilterStage, SlopesHaveTheirNominalShapes)
+TEST (KeyFilter, SlopesHaveTheirNominalShapes)
 {
     const double hz = 100.0;
     const double b = 1.02 * hz;
@@ -106,12 +111,12 @@ TEST (KeyFilterStage, SlopesHaveTheirNominalShapes)
     }
 }
 
-TEST (KeyFilterStage, DcDecaysToZeroInEverySlope)
+TEST (KeyFilter, DcDecaysToZeroInEverySlope)
 {
     for (int slope = 0; slope < 4; ++slope)
     {
-        KeyFilterStage::Bank stages {};
-        KeyFilterStage::applyLayout (stages, slope, 30.0, rate);
+        KeyFilter filter;
+        filter.setLayout (slope, 30.0, rate);
         double mid = 0.0;
         double side = 0.0;
 
@@ -119,7 +124,7 @@ TEST (KeyFilterStage, DcDecaysToZeroInEverySlope)
         {
             mid = 1.0;
             side = -1.0;
-            KeyFilterStage::filter (stages, slope, mid, side);
+            filter.process<Isa> (&mid, &side, 1);
         }
 
         EXPECT_NEAR (mid, 0.0, 1e-9) << "slope " << slope;
@@ -127,7 +132,7 @@ TEST (KeyFilterStage, DcDecaysToZeroInEverySlope)
     }
 }
 
-TEST (KeyFilterStage, SlopeRuleSplitsAtTheFloatTenths)
+TEST (KeyFilter, SlopeRuleSplitsAtTheFloatTenths)
 {
     const struct { float value; int slope; } cases[] = {
         { 0.0f, 0 }, { 0.05f, 0 }, { 0.099999994f, 0 }, { 0.1f, 1 }, { 0.15f, 1 },
@@ -135,70 +140,52 @@ TEST (KeyFilterStage, SlopeRuleSplitsAtTheFloatTenths)
     };
 
     for (const auto& c : cases)
-        EXPECT_EQ (KeyFilterStage::slopeFromNormalized (c.value), c.slope) << "value " << c.value;
+        EXPECT_EQ (KeyFilter::slopeFromNormalized (c.value), c.slope) << "value " << c.value;
 }
 
-TEST (KeyFilterStage, LayoutKeepsStateAndResetKeepsCoefficients)
+TEST (KeyFilter, LayoutKeepsStateAndResetKeepsCoefficients)
 {
-    KeyFilterStage::Bank stages {};
-    KeyFilterStage::applyLayout (stages, 1, 50.0, rate);
+    KeyFilter filter;
+    KeyFilter untouched;
+    filter.setLayout (1, 50.0, rate);
+    untouched.setLayout (1, 50.0, rate);
+    std::vector<double> mid (200, 0.5), side (200, -0.25);
+    auto expectedMid = mid, expectedSide = side;
 
-    for (int i = 0; i < 10; ++i)
-    {
-        double mid = 0.5;
-        double side = -0.25;
-        KeyFilterStage::filter (stages, 1, mid, side);
-    }
+    // A recomputation between two runs leaves the histories alone.
+    filter.process<Isa> (mid.data(), side.data(), 10);
+    filter.setLayout (1, 50.0, rate);
+    filter.process<Isa> (mid.data() + 10, side.data() + 10, 190);
+    untouched.process<Isa> (expectedMid.data(), expectedSide.data(), 200);
+    EXPECT_EQ (mid, expectedMid);
+    EXPECT_EQ (side, expectedSide);
 
-    const KeyFilterStage before = stages[3];
-    KeyFilterStage::applyLayout (stages, 2, 200.0, rate);
-    EXPECT_EQ (stages[3].midX1, before.midX1);
-    EXPECT_EQ (stages[3].midY1, before.midY1);
-    EXPECT_EQ (stages[3].sideX1, before.sideX1);
-    EXPECT_EQ (stages[3].sideY1, before.sideY1);
-    EXPECT_NE (stages[3].midA1, before.midA1);
-
-    const KeyFilterStage configured = stages[0];
-    stages[0].reset();
-    EXPECT_EQ (stages[0].midX1, 0.0);
-    EXPECT_EQ (stages[0].sideY1, 0.0);
-    EXPECT_EQ (stages[0].midB0, configured.midB0);
-    EXPECT_EQ (stages[0].sideA1, configured.sideA1);
+    // After a reset the filter answers as a new one with the same layout.
+    filter.reset();
+    untouched = KeyFilter();
+    untouched.setLayout (1, 50.0, rate);
+    mid.assign (50, 1.0);
+    side = mid;
+    expectedMid = mid;
+    expectedSide = side;
+    filter.process<Isa> (mid.data(), side.data(), 50);
+    untouched.process<Isa> (expectedMid.data(), expectedSide.data(), 50);
+    EXPECT_EQ (mid, expectedMid);
+    EXPECT_NE (mid[49], 1.0);
 }
 
-TEST (KeyFilterStage, UnusedStagesKeepTheirStateUntilSelectedAgain)
+TEST (KeyFilter, OffSlopeIgnoresTheFrequency)
 {
-    KeyFilterStage::Bank stages {};
-    KeyFilterStage::applyLayout (stages, 3, 100.0, rate);
+    KeyFilter low;
+    KeyFilter high;
+    low.setLayout (0, 30.0, rate);
+    high.setLayout (0, 400.0, rate);
 
-    double mid = 1.0;
-    double side = 1.0;
-    KeyFilterStage::filter (stages, 3, mid, side);
-    const double secondStageState = stages[1].midY1;
-
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < KeyFilter::stageCount; ++i)
     {
-        mid = 0.3;
-        side = 0.3;
-        KeyFilterStage::filter (stages, 2, mid, side);
-    }
-
-    EXPECT_EQ (stages[1].midY1, secondStageState);
-    EXPECT_EQ (stages[0].midX1, 0.3);
-}
-
-TEST (KeyFilterStage, OffSlopeIgnoresTheFrequency)
-{
-    KeyFilterStage::Bank low {};
-    KeyFilterStage::Bank high {};
-    KeyFilterStage::applyLayout (low, 0, 30.0, rate);
-    KeyFilterStage::applyLayout (high, 0, 400.0, rate);
-
-    for (size_t i = 0; i < low.size(); ++i)
-    {
-        EXPECT_EQ (low[i].midB0, high[i].midB0);
-        EXPECT_EQ (low[i].midA1, high[i].midA1);
-        EXPECT_EQ (low[i].sideB0, high[i].sideB0);
-        EXPECT_EQ (low[i].sideA1, high[i].sideA1);
+        EXPECT_EQ (low.getStage (i).midB0, high.getStage (i).midB0);
+        EXPECT_EQ (low.getStage (i).midA1, high.getStage (i).midA1);
+        EXPECT_EQ (low.getStage (i).sideB0, high.getStage (i).sideB0);
+        EXPECT_EQ (low.getStage (i).sideA1, high.getStage (i).sideA1);
     }
 }
