@@ -74,57 +74,47 @@ namespace
         }
     }
 
-    /** A compressed signal running: the meter and the LEDs move. */
+    /** Ticks while a compressed signal runs; `between` is what else happens off the
+        clock before each tick, and a full repaint stands for a tick that does not know
+        what changed. */
+    template <typename Between>
+    void tickWithSignal (benchmark::State& state, Between between, bool repaintAll)
+    {
+        OpenEditor open;
+
+        for (auto _ : state)
+        {
+            state.PauseTiming();
+            open.processBeatBlock();
+            between (open.processor);
+            state.ResumeTiming();
+
+            open.editor.timerCallback();
+            if (repaintAll)
+                open.editor.repaint();
+            open.paintRequestedAreas();
+        }
+    }
+
+    /** The meter and the LEDs move. */
     void editorTickWithMovingMeter (benchmark::State& state)
     {
-        OpenEditor open;
-
-        for (auto _ : state)
-        {
-            state.PauseTiming();
-            open.processBeatBlock();
-            state.ResumeTiming();
-
-            open.editor.timerCallback();
-            open.paintRequestedAreas();
-        }
+        tickWithSignal (state, [] (CorvaneAudioProcessor&) {}, false);
     }
 
-    /** The host automates the threshold while the signal runs: a knob and the curve
-        change on every tick as well. */
+    /** The host automates the threshold as well: a knob and the curve change every tick. */
     void editorTickFollowingAutomation (benchmark::State& state)
     {
-        OpenEditor open;
         int tick = 0;
-
-        for (auto _ : state)
-        {
-            state.PauseTiming();
-            open.processBeatBlock();
-            open.processor.setParameter (thresholdIndex, static_cast<float> (tick++ % 100) / 100.0f);
-            state.ResumeTiming();
-
-            open.editor.timerCallback();
-            open.paintRequestedAreas();
-        }
+        tickWithSignal (state, [&tick] (CorvaneAudioProcessor& p)
+                        { p.setParameter (thresholdIndex, static_cast<float> (tick++ % 100) / 100.0f); },
+                        false);
     }
 
-    /** The plain version: every tick repaints the whole window, as a tick that does not
-        know what changed would. */
+    /** The plain version: every tick repaints the whole window. */
     void editorTickWithFullRepaint (benchmark::State& state)
     {
-        OpenEditor open;
-
-        for (auto _ : state)
-        {
-            state.PauseTiming();
-            open.processBeatBlock();
-            state.ResumeTiming();
-
-            open.editor.timerCallback();
-            open.editor.repaint();
-            open.paintRequestedAreas();
-        }
+        tickWithSignal (state, [] (CorvaneAudioProcessor&) {}, true);
     }
 }
 
