@@ -76,8 +76,10 @@ namespace
 
     struct RenderTest : testing::Test
     {
+        // A name of its own: ctest runs cases in parallel processes, and a merely unused
+        // name can be picked by two of them at once.
         juce::File folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                                .getNonexistentChildFile ("velmora-render-test", "", false);
+                                .getChildFile ("velmora-render-test-" + juce::Uuid().toString());
         juce::AudioFormatManager formats;
 
         void SetUp() override
