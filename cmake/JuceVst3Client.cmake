@@ -1,7 +1,9 @@
-# JUCE's VST3 client layer, copied with two changes: it includes its utility headers
-# through the module path (the copy lives in the build folder), and a discrete
-# parameter that names its values and is no switch is flagged as a list, so that hosts
-# offer its entries in a drop-down rather than as a stepped slider.
+# JUCE's VST3 client layer, copied with three changes: it includes its utility headers
+# through the module path (the copy lives in the build folder); a discrete parameter
+# that names its values and is no switch is flagged as a list, so that hosts offer its
+# entries in a drop-down rather than as a stepped slider; and the host's audio call
+# marks its thread, so that a value the plug-in changes there (automation switching
+# Delta on turns Bypass off) is never reported to the host from the audio thread.
 include(${CMAKE_CURRENT_LIST_DIR}/PatchFile.cmake)
 
 get_target_property(velmora_vst3_sources juce_audio_plugin_client_VST3 INTERFACE_SOURCES)
@@ -13,6 +15,13 @@ endif()
 set(velmora_vst3_copy "${CMAKE_BINARY_DIR}/juce-vst3-client/juce_VST3_Wrapper.cpp")
 velmora_patch_file("${JUCE_MODULES_DIR}/juce_audio_plugin_client/VST3/juce_VST3_Wrapper.cpp" "${velmora_vst3_copy}"
     "#include \"../utility/" "#include \"juce_audio_plugin_client/utility/"
+    "#include <juce_audio_processors/utilities/juce_FlagCache.h>"
+    "#include <juce_audio_processors/utilities/juce_FlagCache.h>\n#include \"Vst3EditReporter.h\""
+    [=[    tresult PLUGIN_API process (Vst::ProcessData& data) override
+    {]=]
+    [=[    tresult PLUGIN_API process (Vst::ProcessData& data) override
+    {
+        const Vst3EditReporter::ScopedAudioCall audioCall;]=]
     [=[            if (isBypassParameter)
                 info.flags |= Vst::ParameterInfo::kIsBypass;]=]
     [=[            if (isBypassParameter)

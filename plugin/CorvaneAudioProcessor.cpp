@@ -132,14 +132,12 @@ void CorvaneAudioProcessor::releaseResources()
 
 void CorvaneAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
 {
-    audioThread = juce::Thread::getCurrentThreadId();
     applyParameterChanges();
     render (buffer);
 }
 
 void CorvaneAudioProcessor::processBlockBypassed (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
 {
-    audioThread = juce::Thread::getCurrentThreadId();
     applyParameterChanges();
     const bool bypassed = engine->getSettings().bypass;
     engine->setBypass (true);
@@ -291,7 +289,7 @@ void CorvaneAudioProcessor::tellHost (ProcessorParameter* only)
     // handler; from the audio thread every value goes later, in one announcement.
     if (hostStyle.toldOnMessageThread && ! juce::MessageManager::existsAndIsCurrentThread())
     {
-        if (editReporter.hasHandler() && juce::Thread::getCurrentThreadId() != audioThread)
+        if (editReporter.hasHandler() && ! Vst3EditReporter::isInAudioCall())
             reportToHandler (only);
         else
             triggerAsyncUpdate();

@@ -108,9 +108,6 @@ private:
     const HostStyle hostStyle;
     std::array<ProcessorParameter*, numParameters> parameterObjects {};
     Vst3EditReporter editReporter;
-    // The thread of the latest audio callback: a host's component handler is never
-    // called from there.
-    RelaxedAtomic<juce::Thread::ThreadID> audioThread { nullptr };
 
     // Audio thread only: the values the engine was last given, and a request from a
     // program change to give it every value again in index order, as a fresh start does.

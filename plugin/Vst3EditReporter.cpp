@@ -4,6 +4,11 @@ JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wnon-virtual-dtor", "-Wshadow", "-Wunused
 #include <pluginterfaces/vst/ivsteditcontroller.h>
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE
 
+namespace
+{
+thread_local bool inAudioCall = false;
+}
+
 Vst3EditReporter::~Vst3EditReporter()
 {
     setHandler (nullptr);
@@ -29,4 +34,20 @@ void Vst3EditReporter::report (const juce::String& parameterID, float value)
     handler->beginEdit (id);
     handler->performEdit (id, static_cast<Steinberg::Vst::ParamValue> (value));
     handler->endEdit (id);
+}
+
+Vst3EditReporter::ScopedAudioCall::ScopedAudioCall() noexcept
+    : wasInAudioCall (inAudioCall)
+{
+    inAudioCall = true;
+}
+
+Vst3EditReporter::ScopedAudioCall::~ScopedAudioCall()
+{
+    inAudioCall = wasInAudioCall;
+}
+
+bool Vst3EditReporter::isInAudioCall() noexcept
+{
+    return inAudioCall;
 }

@@ -29,6 +29,23 @@ public:
     /** One complete edit of a parameter, named by its ID as the plug-in declared it. */
     void report (const juce::String& parameterID, float value);
 
+    /** Marks the calling thread, for the scope's life, as inside the host's audio call,
+        from where the handler must never be called. The client layer's process call
+        holds one, around the parameter changes it applies as well as the audio. */
+    class ScopedAudioCall
+    {
+    public:
+        ScopedAudioCall() noexcept;
+        ~ScopedAudioCall();
+
+    private:
+        const bool wasInAudioCall;
+
+        JUCE_DECLARE_NON_COPYABLE (ScopedAudioCall)
+    };
+
+    static bool isInAudioCall() noexcept;
+
 private:
     Steinberg::Vst::IComponentHandler* handler = nullptr;
 

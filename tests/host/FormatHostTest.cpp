@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <functional>
 #include <limits>
+#include <thread>
 #include <vector>
 
 namespace Vst2
@@ -411,6 +412,31 @@ TEST_F (Formats, Vst3HostHearsOfTheValuesItsCallChangedWithinTheCallOnItsThread)
         EXPECT_EQ (counter.elsewhere.load(), 0);
         watched->removeListener (&counter);
     }
+}
+
+TEST_F (Formats, Vst3HostIsNeverCalledBackFromTheAudioThread)
+{
+    // Automation switching Delta on in the very first block turns Bypass off there.
+    vst3Parameters()[14]->setValue (1.0f);
+    vst3->prepareToPlay (sampleRate, blockSize);
+
+    int fromAudioThread = -1;
+    std::thread audio ([&]
+    {
+        NotificationCounter counter;
+        vst3Parameters()[14]->addListener (&counter);
+        vst3Parameters()[13]->setValue (1.0f);
+        auto block = music (blockSize);
+        juce::MidiBuffer midi;
+        vst3->processBlock (block, midi);
+        vst3Parameters()[14]->removeListener (&counter);
+        fromAudioThread = counter.here.load();
+    });
+    audio.join();
+    vst3->releaseResources();
+
+    EXPECT_EQ (fromAudioThread, 0);
+    EXPECT_EQ (vst3Parameters()[13]->getValue(), 1.0f);
 }
 
 TEST_F (Formats, Vst3ShowsTheParametersInTheEditorsSections)
@@ -984,4 +1010,35 @@ TEST (Vst3ContentScale, AtTwoTheScreenShowsSharperEdgesThanThe1xEditorStretched)
         EXPECT_GT (sharpEdges, 40.0);   // the editor is on the screen, not an empty window
         EXPECT_GT (ratio, 1.4);
     }
+}
+
+namespace
+{
+struct PaintCounter : juce::Component
+{
+    void paint (juce::Graphics& g) override
+    {
+        g.fillAll (juce::Colours::black);
+        ++paints;
+    }
+
+    int paints = 0;
+};
+} // namespace
+
+TEST (Window, IdleForSecondsStillPaintsARepaintAtOnce)
+{
+    // Idle, a window's repaint timer sleeps; the next request has to wake it. The
+    // plug-in's windows run the same window code as this host's.
+    juce::ScopedJuceInitialiser_GUI gui;
+    PaintCounter window;
+    window.setBounds (0, 0, 40, 30);
+    window.addToDesktop (0);
+    window.setVisible (true);
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (4000);
+    const int before = window.paints;
+
+    window.repaint();
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (200);
+    EXPECT_GT (window.paints, before);
 }

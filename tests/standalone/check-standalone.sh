@@ -43,16 +43,28 @@ none||1|err|velmora: error: no display to open the window on (DISPLAY is not set
 none|--bogus|2|err|velmora: error: unknown argument --bogus (see --help)
 CASES
 
-# The height of velmora's window a second after it appears, with HOME set to $1.
+# The height of velmora's window a second after it appears, with HOME set to $1. A
+# velmora that ends before then is shown with what it said and started once more:
+# a second early end fails the test.
 height() { xwininfo -root -tree | sed -n 's/^ *0x[0-9a-f]* "Velmora": .* [0-9]*x\([0-9]*\)+.*/\1/p'; }
 window_height() {
-    HOME="$1" "$velmora" > /dev/null 2>&1 &
-    local pid=$!
-    for _ in $(seq 100); do [ -n "$(height)" ] && break; sleep 0.1; done
-    sleep 1
-    height
-    kill "$pid"
-    wait "$pid" || true
+    local attempt pid status shown
+    for attempt in 1 2; do
+        HOME="$1" "$velmora" > "$1/out" 2>&1 &
+        pid=$!
+        for _ in $(seq 300); do [ -n "$(height)" ] || ! kill -0 "$pid" 2> /dev/null && break; sleep 0.1; done
+        sleep 1
+        shown=$(height)
+        if kill "$pid" 2> /dev/null; then
+            wait "$pid" || true
+            echo "$shown"
+            return
+        fi
+        status=0
+        wait "$pid" || status=$?
+        echo "velmora (attempt $attempt) ended by itself with status $status, saying:" >&2
+        cat "$1/out" >&2
+    done
 }
 
 echo "== the muted-input banner"
