@@ -416,9 +416,13 @@ TEST_F (Formats, Vst3HostHearsOfTheValuesItsCallChangedWithinTheCallOnItsThread)
 
 TEST_F (Formats, Vst3HostIsNeverCalledBackFromTheAudioThread)
 {
-    // Automation switching Delta on in the very first block turns Bypass off there.
+    // Automation switching Delta on turns Bypass off in the audio call, here on a thread
+    // other than the previous block's, as a host with a pool of audio threads may do.
     vst3Parameters()[14]->setValue (1.0f);
     vst3->prepareToPlay (sampleRate, blockSize);
+    auto block = music (blockSize);
+    juce::MidiBuffer midi;
+    vst3->processBlock (block, midi);
 
     int fromAudioThread = -1;
     std::thread audio ([&]
@@ -426,8 +430,6 @@ TEST_F (Formats, Vst3HostIsNeverCalledBackFromTheAudioThread)
         NotificationCounter counter;
         vst3Parameters()[14]->addListener (&counter);
         vst3Parameters()[13]->setValue (1.0f);
-        auto block = music (blockSize);
-        juce::MidiBuffer midi;
         vst3->processBlock (block, midi);
         vst3Parameters()[14]->removeListener (&counter);
         fromAudioThread = counter.here.load();
@@ -705,14 +707,18 @@ TEST_F (Formats, Lv2FileRendersLikeVst2WithTheSameProgram)
 
 TEST (Standalone, StartsAndKeepsRunningWithoutAnAudioDevice)
 {
+    // A home of its own: the user's saved settings are neither read nor written.
+    const auto home = juce::File::createTempFile ("home");
+    ASSERT_TRUE (home.createDirectory());
     juce::ChildProcess app;
-    ASSERT_TRUE (app.start (VELMORA_STANDALONE_PATH, 0));
+    ASSERT_TRUE (app.start (juce::StringArray { "env", "HOME=" + home.getFullPathName(), VELMORA_STANDALONE_PATH }, 0));
 
     // Long enough for start-up to fail if it is going to: no device, no settings file.
     const bool ended = app.waitForProcessToFinish (3000);
     if (! ended)
         app.kill();
     EXPECT_FALSE (ended) << "exit code " << app.getExitCode();
+    home.deleteRecursively();
 }
 
 namespace

@@ -71,4 +71,4 @@ echo "== lintian"
 lintian --fail-on error "$deb" || fail "lintian reports errors"
 
 echo "== the unpacked VST 2 library in the host"
-VELMORA_VST_LIBRARY="$root/usr/lib/vst/Velmora.so" xvfb-run -a "$host_tests" --gtest_filter='VstHost.*' --gtest_brief=1
+VELMORA_VST_LIBRARY="$root/usr/lib/vst/Velmora.so" "$(dirname "$0")/../support/with-display.sh" "$host_tests" --gtest_filter='VstHost.*' --gtest_brief=1
