@@ -6,10 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <string>
+#include <thread>
+#include <vector>
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <thread>
+#include <unistd.h>
 
 namespace
 {
@@ -447,9 +451,39 @@ namespace
     {
         int signal;
         int status;
+        const char* name;
     };
 
     struct InterruptTest : RenderTest, testing::WithParamInterface<Interrupt> {};
+
+    /** Starts velmora-render by hand, for its process id, with both its standard
+        streams on one descriptor: /dev/null, or the given one. */
+    pid_t spawnRender (std::vector<std::string> arguments, int streams = -1)
+    {
+        std::vector<char*> argv { const_cast<char*> (VELMORA_RENDER_PATH) };
+        for (auto& a : arguments)
+            argv.push_back (a.data());
+        argv.push_back (nullptr);
+
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init (&actions);
+        if (streams < 0)
+            posix_spawn_file_actions_addopen (&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        else
+            posix_spawn_file_actions_adddup2 (&actions, streams, STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2 (&actions, STDOUT_FILENO, STDERR_FILENO);
+        pid_t pid = 0;
+        const bool started = posix_spawn (&pid, VELMORA_RENDER_PATH, &actions, nullptr, argv.data(), environ) == 0;
+        posix_spawn_file_actions_destroy (&actions);
+        return started ? pid : -1;
+    }
+
+    /** The exit status of a process that ended by itself, or -1. */
+    int exitStatus (pid_t pid)
+    {
+        int status = 0;
+        return waitpid (pid, &status, 0) == pid && WIFEXITED (status) ? WEXITSTATUS (status) : -1;
+    }
 }
 
 TEST_P (InterruptTest, RemovesTheTemporaryFileAndLeavesTheOutputAsItWas)
@@ -457,17 +491,8 @@ TEST_P (InterruptTest, RemovesTheTemporaryFileAndLeavesTheOutputAsItWas)
     write ("long.wav", tenMinutesOfNoise(), 8000.0, 8);
     file ("out.wav").replaceWithText ("an earlier render");
 
-    // Started by hand for its process id, its output silenced.
-    auto input = file ("long.wav").getFullPathName().toStdString();
-    auto output = file ("out.wav").getFullPathName().toStdString();
-    std::vector<char*> argv { const_cast<char*> (VELMORA_RENDER_PATH), input.data(), output.data(), nullptr };
-    posix_spawn_file_actions_t quiet;
-    posix_spawn_file_actions_init (&quiet);
-    posix_spawn_file_actions_addopen (&quiet, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2 (&quiet, STDOUT_FILENO, STDERR_FILENO);
-    pid_t pid = 0;
-    ASSERT_EQ (posix_spawn (&pid, VELMORA_RENDER_PATH, &quiet, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy (&quiet);
+    const auto pid = spawnRender ({ file ("long.wav").getFullPathName().toStdString(), file ("out.wav").getFullPathName().toStdString() });
+    ASSERT_GT (pid, 0);
 
     // Once the temporary file is there, the render is under way.
     for (int i = 0; i < 10000 && folder.findChildFiles (juce::File::findFiles, false, ".*").isEmpty(); ++i)
@@ -475,16 +500,30 @@ TEST_P (InterruptTest, RemovesTheTemporaryFileAndLeavesTheOutputAsItWas)
     ASSERT_FALSE (folder.findChildFiles (juce::File::findFiles, false, ".*").isEmpty());
     kill (pid, GetParam().signal);
 
-    int status = 0;
-    ASSERT_EQ (waitpid (pid, &status, 0), pid);
-    ASSERT_TRUE (WIFEXITED (status));
-    EXPECT_EQ (WEXITSTATUS (status), GetParam().status);
+    EXPECT_EQ (exitStatus (pid), GetParam().status);
     EXPECT_EQ (folder.findChildFiles (juce::File::findFiles, false, ".*").size(), 0);
     EXPECT_EQ (file ("out.wav").loadFileAsString(), "an earlier render");
 }
 
-INSTANTIATE_TEST_SUITE_P (Signals, InterruptTest, testing::Values (Interrupt { SIGINT, 130 }, Interrupt { SIGTERM, 143 }),
-    [] (const auto& testCase) { return testCase.param.signal == SIGINT ? "Sigint" : "Sigterm"; });
+INSTANTIATE_TEST_SUITE_P (Signals, InterruptTest,
+    testing::Values (Interrupt { SIGINT, 130, "Sigint" }, Interrupt { SIGTERM, 143, "Sigterm" }, Interrupt { SIGHUP, 129, "Sighup" }),
+    [] (const auto& testCase) { return std::string (testCase.param.name); });
+
+TEST_F (RenderTest, AReaderThatClosedThePipeStopsNoRender)
+{
+    write ("in.wav", music (20000, 44100.0), 44100.0, 16);
+    int ends[2];
+    ASSERT_EQ (pipe (ends), 0);
+    close (ends[0]);
+
+    const auto pid = spawnRender ({ file ("in.wav").getFullPathName().toStdString(), file ("out.wav").getFullPathName().toStdString() }, ends[1]);
+    close (ends[1]);
+    ASSERT_GT (pid, 0);
+
+    EXPECT_EQ (exitStatus (pid), 0);
+    EXPECT_EQ (read ("out.wav").getNumSamples(), 20000);
+    EXPECT_EQ (folder.findChildFiles (juce::File::findFiles, false, ".*").size(), 0);
+}
 
 TEST_F (RenderTest, TimeLabelsOfALongRenderStayApart)
 {

@@ -251,7 +251,7 @@ void RenderCommand::checkOutputs() const
 void RenderCommand::stopIfInterrupted (const juce::File& unwritten)
 {
     if (const int signal = Interruption::caught())
-        throw Failure (juce::String ("interrupted by ") + (signal == SIGINT ? "SIGINT" : "SIGTERM") + "; "
+        throw Failure (juce::String ("interrupted by ") + Interruption::name (signal) + "; "
                            + unwritten.getFullPathName() + " is left as it was",
                        128 + signal);
 }
