@@ -69,20 +69,23 @@ KeyImpulseResponse measure (int slope, double hz, size_t length)
 }
 } // namespace
 
+// At two cutoffs, so that the off slope is seen to keep its own fixed response.
 TEST (KeyFilter, SlopesMatchTheirBilinearResponses)
 {
-    const double hz = 100.0;
     const double frequencies[] = { 10.0, 25.0, 51.0, 102.0, 300.0, 1000.0, 20000.0 };
 
-    for (int slope = 0; slope < 4; ++slope)
+    for (const double hz : { 100.0, 400.0 })
     {
-        const auto ir = measure (slope, hz, 60000);
-
-        for (const double f : frequencies)
+        for (int slope = 0; slope < 4; ++slope)
         {
-            SCOPED_TRACE (testing::Message() << "slope " << slope << " at " << f << " Hz");
-            EXPECT_NEAR (Spectrum::magnitudeDb (ir.mid, f / rate), Spectrum::db (analyticKey (slope, hz, f, false)), 1e-6);
-            EXPECT_NEAR (Spectrum::magnitudeDb (ir.side, f / rate), Spectrum::db (analyticKey (slope, hz, f, true)), 1e-6);
+            const auto ir = measure (slope, hz, 60000);
+
+            for (const double f : frequencies)
+            {
+                SCOPED_TRACE (testing::Message() << "slope " << slope << " cut at " << hz << " Hz, seen at " << f << " Hz");
+                EXPECT_NEAR (Spectrum::magnitudeDb (ir.mid, f / rate), Spectrum::db (analyticKey (slope, hz, f, false)), 1e-6);
+                EXPECT_NEAR (Spectrum::magnitudeDb (ir.side, f / rate), Spectrum::db (analyticKey (slope, hz, f, true)), 1e-6);
+            }
         }
     }
 }
@@ -172,20 +175,4 @@ TEST (KeyFilter, LayoutKeepsStateAndResetKeepsCoefficients)
     untouched.process<Isa> (expectedMid.data(), expectedSide.data(), 50);
     EXPECT_EQ (mid, expectedMid);
     EXPECT_NE (mid[49], 1.0);
-}
-
-TEST (KeyFilter, OffSlopeIgnoresTheFrequency)
-{
-    KeyFilter low;
-    KeyFilter high;
-    low.setLayout (0, 30.0, rate);
-    high.setLayout (0, 400.0, rate);
-
-    for (int i = 0; i < KeyFilter::stageCount; ++i)
-    {
-        EXPECT_EQ (low.getStage (i).midB0, high.getStage (i).midB0);
-        EXPECT_EQ (low.getStage (i).midA1, high.getStage (i).midA1);
-        EXPECT_EQ (low.getStage (i).sideB0, high.getStage (i).sideB0);
-        EXPECT_EQ (low.getStage (i).sideA1, high.getStage (i).sideA1);
-    }
 }

@@ -705,22 +705,6 @@ TEST_F (Formats, Lv2FileRendersLikeVst2WithTheSameProgram)
     }
 }
 
-TEST (Standalone, StartsAndKeepsRunningWithoutAnAudioDevice)
-{
-    // A home of its own: the user's saved settings are neither read nor written.
-    const auto home = juce::File::createTempFile ("home");
-    ASSERT_TRUE (home.createDirectory());
-    juce::ChildProcess app;
-    ASSERT_TRUE (app.start (juce::StringArray { "env", "HOME=" + home.getFullPathName(), VELMORA_STANDALONE_PATH }, 0));
-
-    // Long enough for start-up to fail if it is going to: no device, no settings file.
-    const bool ended = app.waitForProcessToFinish (3000);
-    if (! ended)
-        app.kill();
-    EXPECT_FALSE (ended) << "exit code " << app.getExitCode();
-    home.deleteRecursively();
-}
-
 namespace
 {
     /** The number a text shows, in ms for "s" texts, and half its last digit. */
