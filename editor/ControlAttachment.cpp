@@ -2,20 +2,6 @@
 
 #include "ProcessorParameter.h"
 
-namespace
-{
-/** The selector's item for a stored value: only the exact values it writes get their
-    own item, anything else shows the first. */
-int itemFor (const ParameterInfo& info, float value)
-{
-    for (int i = 1; i < info.numChoices; ++i)
-        if (value == info.choices[i].value)
-            return i;
-
-    return 0;
-}
-} // namespace
-
 ControlAttachment::ControlAttachment (ProcessorParameter& p, juce::Slider& slider)
     : parameter (p),
       show ([&slider] (float value) { slider.setValue ((double) value, juce::dontSendNotification); }),
@@ -26,7 +12,7 @@ ControlAttachment::ControlAttachment (ProcessorParameter& p, juce::Slider& slide
 
 ControlAttachment::ControlAttachment (ProcessorParameter& p, juce::Button& button)
     : parameter (p),
-      show ([&button] (float value) { button.setToggleState (value > 0.5f, juce::dontSendNotification); }),
+      show ([&button] (float value) { button.setToggleState (isSwitchedOn (value), juce::dontSendNotification); }),
       detach ([this, &button] { button.removeListener (this); })
 {
     button.addListener (this);
@@ -35,7 +21,11 @@ ControlAttachment::ControlAttachment (ProcessorParameter& p, juce::Button& butto
 ControlAttachment::ControlAttachment (ProcessorParameter& p, juce::ComboBox& selector)
     : parameter (p),
       show ([&selector, &info = parameterTable[p.index]] (float value)
-            { selector.setSelectedItemIndex (itemFor (info, value), juce::dontSendNotification); }),
+            {
+                // Only the exact values the selector writes get their own item; anything
+                // else shows the first.
+                selector.setSelectedItemIndex (exactChoice (info, value).value_or (0), juce::dontSendNotification);
+            }),
       detach ([this, &selector] { selector.removeListener (this); })
 {
     selector.addListener (this);

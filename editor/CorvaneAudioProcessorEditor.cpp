@@ -12,13 +12,6 @@ constexpr int textBoxHeight = 16;
 constexpr float dimmedAlpha = 0.3f;
 constexpr float maximumScale = 4.0f;
 
-/** The display's curve only has finite rows for values in 0..1 (a ratio value near
-    -0.52 would divide by zero), so it takes what a knob shows: the value clamped. */
-float unitValue (float value)
-{
-    return std::isfinite (value) ? juce::jlimit (0.0f, 1.0f, value) : 0.0f;
-}
-
 /** Writes one input of a display; true when it changed. Compared bit for bit, so that
     an input that is not a number does not count as new on every tick. */
 bool update (float& input, float value) noexcept
@@ -254,6 +247,8 @@ void CorvaneAudioProcessorEditor::refreshTransferFunction()
     auto& display = transferFunction;
     const auto shown = [this] (int index)
     {
+        // The curve only has finite rows for values in 0..1 (a ratio value near -0.52
+        // would divide by zero), so it takes what a knob shows.
         const auto& info = parameterTable[index];
         const auto value = unitValue (valueOf (index));
         return info.toDisplay != nullptr ? info.toDisplay (value) : static_cast<float> (info.natural.fromNormalized (value));
@@ -266,7 +261,7 @@ void CorvaneAudioProcessorEditor::refreshTransferFunction()
         { &display.kneeDb, shown (softKneeIndex) },
         { &display.ratioFactor, shown (ratioIndex) },
         { &display.fixedPeakRatioFactor, 0.125f },
-        { &display.peakRatioSwitch, parameterTable[peakRatioIndex].toDisplay (valueOf (peakRatioIndex)) },
+        { &display.peakRatioSwitch, valueOf (peakRatioIndex) },
         { &display.makeupDb, shown (makeupIndex) },
         { &display.dryAttenuationDb, shown (dryMixIndex) },
         { &display.outGainDb, shown (outGainIndex) },
@@ -285,7 +280,7 @@ void CorvaneAudioProcessorEditor::refreshTransferFunction()
 void CorvaneAudioProcessorEditor::refreshMeter()
 {
     // The floor limits the reading to 100 dB of reduction; a non-finite gain reads as the floor too.
-    const auto published = (float) owner.currentGain;
+    const auto published = (float) owner.getCurrentGain();
     const auto gain = published > 0.00001f ? published : 0.00001f;
     const auto reductionDb = -static_cast<float> (gainToDb (gain));
 
@@ -322,7 +317,7 @@ void CorvaneAudioProcessorEditor::refreshMeter()
 void CorvaneAudioProcessorEditor::refreshLeds()
 {
     // The LED of the path that holds the gain lower is lit; the other one fades.
-    if (owner.rmsGainDb > owner.peakGainDb)
+    if (owner.getRmsGainDb() > owner.getPeakGainDb())
     {
         peakLedLevel = 1.0f;
         rmsLedLevel = fade (rmsLedLevel);

@@ -12,7 +12,3 @@ double gainToDb (double gain) noexcept;
 
 /** Linear gain of a level in dB, every step rounded to single precision. */
 float dbToGainFloat (float db) noexcept;
-
-/** Logarithmic map of a normalized value onto lo..hi Hz, in single precision and
-    clamped to the range (the small offset lifts 0 just above lo). */
-float keyHpFromNormalized (float value, float lo, float hi) noexcept;

@@ -31,21 +31,6 @@ KeyFilter::Stage stageFor (double midOmega, double sideOmega, double rate) noexc
 }
 } // namespace
 
-int KeyFilter::slopeFromNormalized (float value) noexcept
-{
-    const double wide = static_cast<double> (value);
-
-    // The first two thresholds compare in double against the float tenths, the third in
-    // single precision; the editor's steps 0, 0.1, 0.2 and 0.3 land on slopes 0 to 3.
-    if (wide < static_cast<double> (0.1f))
-        return off;
-    if (wide < static_cast<double> (0.2f))
-        return slope3Db;
-    if (value < 0.3f)
-        return slope6Db;
-    return slope12Db;
-}
-
 void KeyFilter::setLayout (int newSlope, double hz, double rate) noexcept
 {
     slope = newSlope;

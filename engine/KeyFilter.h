@@ -28,10 +28,6 @@ public:
         double midB0, midB1, midA1, sideB0, sideB1, sideA1;
     };
 
-    /** The slope setting of a normalized slope value; the thresholds are the float
-        values 0.1, 0.2 and 0.3. */
-    static int slopeFromNormalized (float value) noexcept;
-
     /** Sets the coefficients of every stage for a slope setting, a cut-off in Hz and a
         processing rate in Hz (bilinear transform without pre-warping). */
     void setLayout (int slope, double hz, double rate) noexcept;

@@ -1,6 +1,7 @@
 #include "TranferFunctionComponent.h"
 
 #include "Conversions.h"
+#include "ParameterTable.h"
 
 namespace
 {
@@ -45,7 +46,7 @@ float TranferFunctionComponent::rowFor (double inputDb, double pathThresholdDb, 
 float TranferFunctionComponent::peakRow (int column) const
 {
     // 0.5 itself reads "Limiter" in the host, but only values above it use the main ratio.
-    const auto ratio = peakRatioSwitch > 0.5f ? ratioFactor : fixedPeakRatioFactor;
+    const auto ratio = isSwitchedOn (peakRatioSwitch) ? ratioFactor : fixedPeakRatioFactor;
     return rowFor (inputLevelDb (column), (double) thresholdDb + crestDb, ratio);
 }
 

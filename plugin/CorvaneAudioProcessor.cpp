@@ -3,6 +3,7 @@
 #include "CorvaneAudioProcessorEditor.h"
 
 #include "FactoryPresets.h"
+#include "PresetChunk.h"
 
 #include <cmath>
 #include <cstring>
@@ -11,47 +12,11 @@ CorvaneAudioProcessor::CorvaneAudioProcessor()
     : juce::AudioProcessor (BusesProperties()
                                 .withInput ("Input", juce::AudioChannelSet::stereo(), true)
                                 .withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
-      hostStyle (hostStyleFor (wrapperType))
+      hostStyle (HostStyle::forFormat (wrapperType))
 {
     addParameters();
     engine = std::make_unique<CompressorEngine>();
-    programs = std::make_unique<ProgramBank>();
     loadFactoryBank();
-}
-
-HostStyle CorvaneAudioProcessor::hostStyleFor (WrapperType type) noexcept
-{
-    // VST 2 hosts, the renderer and the tests see the index interface's raw values.
-    HostStyle style;
-
-    if (type == wrapperType_VST3 || type == wrapperType_LV2)
-    {
-        style.placeholders = false;
-        style.lists = true;
-        style.toldOfChanges = true;
-    }
-
-    // A VST3 controller passes values on to its host only from its message thread;
-    // elsewhere they would wait for the next audio block and reach only the controller.
-    // It tells the host of a restored state itself. Its host bypass is the plug-in's
-    // own, delayed like the audio. LV2 groups ports only, so only VST3 gets sections.
-    if (type == wrapperType_VST3)
-    {
-        style.toldOnMessageThread = true;
-        style.toldOfRestoreByClient = true;
-        style.bypassIsOwn = true;
-        style.sections = true;
-    }
-
-    // JUCE's LV2 client writes its enabled port into the bypass parameter on every block,
-    // which would overrule the editor's button; there the port runs processBlockBypassed.
-    if (type == wrapperType_LV2)
-    {
-        style.units = true;
-        style.toldAtStart = true;
-    }
-
-    return style;
 }
 
 void CorvaneAudioProcessor::addParameters()
@@ -80,17 +45,12 @@ void CorvaneAudioProcessor::addParameters()
 
 std::unique_ptr<ProcessorParameter> CorvaneAudioProcessor::makeParameter (int index)
 {
-    auto owned = std::make_unique<ProcessorParameter> (*this, index, hostStyle);
+    auto owned = std::make_unique<ProcessorParameter> (index, hostStyle, static_cast<ProcessorParameter::Listener&> (*this));
     parameterObjects[static_cast<size_t> (index)] = owned.get();
     return owned;
 }
 
-CorvaneAudioProcessor::~CorvaneAudioProcessor()
-{
-    cancelPendingUpdate();
-    programs.reset();
-    engine.reset();
-}
+CorvaneAudioProcessor::~CorvaneAudioProcessor() = default;
 
 void CorvaneAudioProcessor::loadFactoryBank()
 {
@@ -101,7 +61,7 @@ void CorvaneAudioProcessor::loadFactoryBank()
     copyXmlToBinary (*document, chunk);
     setStateInformation (chunk.getData(), static_cast<int> (chunk.getSize()));
 
-    currentProgram = 0;
+    programs.setCurrent (0);
     setCurrentProgram (0);
 }
 
@@ -122,7 +82,7 @@ void CorvaneAudioProcessor::prepareToPlay (double sampleRate, int)
     currentGain = 1.0;
 
     if (hostStyle.toldAtStart)
-        tellHost();
+        notifier.tell();
 }
 
 void CorvaneAudioProcessor::releaseResources()
@@ -180,12 +140,7 @@ void CorvaneAudioProcessor::render (juce::AudioBuffer<float>& buffer) noexcept
     currentGain = 1.0;
 
     if (numInputs == 2 && buffer.getNumChannels() >= 2 && numSamples > 0)
-    {
-        const auto readings = engine->process (buffer.getWritePointer (0), buffer.getWritePointer (1), numSamples);
-        currentGain = readings.gain;
-        peakGainDb = readings.peakDb;
-        rmsGainDb = readings.rmsDb;
-    }
+        publishReadings (engine->process (buffer.getWritePointer (0), buffer.getWritePointer (1), numSamples));
 
     for (int channel = numInputs; channel < getTotalNumOutputChannels() && channel < buffer.getNumChannels(); ++channel)
         buffer.clear (channel, 0, numSamples);
@@ -203,26 +158,6 @@ double CorvaneAudioProcessor::getTailLengthSeconds() const
 }
 
 //==============================================================================
-const juce::String CorvaneAudioProcessor::getInputChannelName (int channelIndex) const
-{
-    return juce::String (channelIndex + 1);
-}
-
-const juce::String CorvaneAudioProcessor::getOutputChannelName (int channelIndex) const
-{
-    return juce::String (channelIndex + 1);
-}
-
-bool CorvaneAudioProcessor::isInputChannelStereoPair (int) const
-{
-    return true;
-}
-
-bool CorvaneAudioProcessor::isOutputChannelStereoPair (int) const
-{
-    return true;
-}
-
 bool CorvaneAudioProcessor::acceptsMidi() const
 {
     return false;
@@ -261,61 +196,27 @@ void CorvaneAudioProcessor::setParameter (int index, float value)
     if (auto* p = parameter (index))
         p->setStoredValue (value);
     else if (juce::isPositiveAndBelow (index, numParameters))
-        valueStored (index, value);
+        programs.store (index, value);
 }
 
 void CorvaneAudioProcessor::valueStored (int index, float value)
 {
-    (*programs)[static_cast<size_t> (currentProgram)].values[index] = value;
-
-    if (value > 0.5f && (index == deltaIndex || index == bypassIndex))
-        switchOff (index == deltaIndex ? bypassIndex : deltaIndex);
+    if (const int other = programs.store (index, value); other >= 0)
+        switchOff (other);
 }
 
 void CorvaneAudioProcessor::switchOff (int index)
 {
     auto* p = parameterObjects[static_cast<size_t> (index)];
     p->setStoredValue (0.0f);
-    tellHost (p);
+    notifier.tell (p);
 }
 
-void CorvaneAudioProcessor::tellHost (ProcessorParameter* only)
+void CorvaneAudioProcessor::publishReadings (const CompressorEngine::Readings& readings) noexcept
 {
-    // A VST 2 host is never told; the others keep their view equal to the plug-in's.
-    if (! hostStyle.toldOfChanges)
-        return;
-
-    // Off the message thread a VST3 host hears within its own call, through its component
-    // handler; from the audio thread every value goes later, in one announcement.
-    if (hostStyle.toldOnMessageThread && ! juce::MessageManager::existsAndIsCurrentThread())
-    {
-        if (editReporter.hasHandler() && ! Vst3EditReporter::isInAudioCall())
-            reportToHandler (only);
-        else
-            triggerAsyncUpdate();
-    }
-    else if (only != nullptr)
-    {
-        only->sendValueChangedMessageToListeners (only->getValue());
-    }
-    else
-    {
-        handleAsyncUpdate();
-    }
-}
-
-void CorvaneAudioProcessor::reportToHandler (ProcessorParameter* only)
-{
-    for (auto* p : parameterObjects)
-        if (p != nullptr && (only == nullptr || p == only))
-            editReporter.report (p->getParameterID(), p->getValue());
-}
-
-void CorvaneAudioProcessor::handleAsyncUpdate()
-{
-    for (auto* p : parameterObjects)
-        if (p != nullptr)
-            p->sendValueChangedMessageToListeners (p->getValue());
+    currentGain = readings.gain;
+    peakGainDb = readings.peakDb;
+    rmsGainDb = readings.rmsDb;
 }
 
 //==============================================================================
@@ -326,7 +227,7 @@ int CorvaneAudioProcessor::getNumPrograms()
 
 int CorvaneAudioProcessor::getCurrentProgram()
 {
-    return currentProgram;
+    return programs.getCurrent();
 }
 
 void CorvaneAudioProcessor::setCurrentProgram (int index)
@@ -335,18 +236,17 @@ void CorvaneAudioProcessor::setCurrentProgram (int index)
         return;
 
     selectProgram (index);
-    tellHost();
+    notifier.tell();
 }
 
 void CorvaneAudioProcessor::selectProgram (int index)
 {
-    currentProgram = index;
+    programs.setCurrent (index);
 
-    // Read the slot afresh at each step: Delta switches Bypass off inside the slot, and
-    // the loop must then apply that 0.
-    const auto& slot = (*programs)[static_cast<size_t> (index)];
+    // Read the program afresh at each step: Delta switches Bypass off inside it, and the
+    // loop must then apply that 0.
     for (int j = 0; j < numParameters; ++j)
-        setParameter (j, slot.values[j]);
+        setParameter (j, programs.getValue (index, j));
 
     reapplyAll = true;
 }
@@ -356,34 +256,36 @@ const juce::String CorvaneAudioProcessor::getProgramName (int index)
     if (index < 0 || index >= numPrograms)
         return "Invalid";
 
-    return (*programs)[static_cast<size_t> (index)].name;
+    return programs.getName (index);
 }
 
 void CorvaneAudioProcessor::changeProgramName (int index, const juce::String& newName)
 {
     if (index >= 0 && index < numPrograms)
-        (*programs)[static_cast<size_t> (index)].name = newName;
+        programs.setName (index, newName);
 }
 
 //==============================================================================
 void CorvaneAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
-    PresetChunk::write (currentProgram, *programs, destData);
+    PresetChunk::write (programs.getCurrent(), programs.getRecords(), destData);
 }
 
 void CorvaneAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    int program = currentProgram;
-    PresetChunk::read (data, sizeInBytes, *programs, program);
+    int program = programs.getCurrent();
+    auto records = programs.getRecords();
+    PresetChunk::read (data, sizeInBytes, records, program);
+    programs.setRecords (records);
     selectProgram (program);
 
     if (! hostStyle.toldOfRestoreByClient)
-        tellHost();
+        notifier.tell();
 }
 
 void CorvaneAudioProcessor::setIComponentHandler (Steinberg::FUnknown* handler)
 {
-    editReporter.setHandler (handler);
+    notifier.setHandler (handler);
 }
 
 //==============================================================================

@@ -3,27 +3,27 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include "CompressorEngine.h"
-#include "PresetChunk.h"
+#include "HostNotifier.h"
+#include "HostStyle.h"
 #include "ProcessorParameter.h"
+#include "ProgramBank.h"
 #include "RelaxedAtomic.h"
-#include "Vst3EditReporter.h"
 
 #include <array>
 
-/** The plug-in's processor: parameter storage, the program bank, saved state and the
-    audio callbacks around the compressor engine.
+/** The plug-in's processor: the audio callbacks around the compressor engine, the
+    parameters and the program bank they keep up to date, and the saved state.
 
-    Every parameter change is also written into the current program slot, so the slot
-    always holds the live values. Host and editor threads only write the parameter
-    objects and the bank; the audio callbacks own the engine and bring it up to date
-    with the parameters at the start of each block.
-*/
+    Host and editor threads only write the parameter objects and the bank; the audio
+    callbacks own the engine and bring it up to date with the parameters at the start
+    of each block. It has no editor of its own: the formats load a subclass that adds
+    one, so whatever needs no window links no editor code. */
 class CorvaneAudioProcessor : public juce::AudioProcessor,
                               public juce::VST3ClientExtensions,
-                              private juce::AsyncUpdater
+                              private ProcessorParameter::Listener
 {
 public:
-    static constexpr int numPrograms = PresetChunk::numPrograms;
+    static constexpr int numPrograms = ::numPrograms;
 
     CorvaneAudioProcessor();
     ~CorvaneAudioProcessor() override;
@@ -42,10 +42,6 @@ public:
     bool isBusesLayoutSupported (const BusesLayout& layouts) const override;
     double getTailLengthSeconds() const override;
 
-    const juce::String getInputChannelName (int channelIndex) const override;
-    const juce::String getOutputChannelName (int channelIndex) const override;
-    bool isInputChannelStereoPair (int index) const override;
-    bool isOutputChannelStereoPair (int index) const override;
     bool acceptsMidi() const override;
     bool producesMidi() const override;
 
@@ -57,7 +53,7 @@ public:
     float getParameter (int index) override;
 
     /** Writes a value through the index's parameter object, or only into the current
-        program slot for a placeholder this format does not show. The host is not told. */
+        program for a placeholder this format does not show. The host is not told. */
     void setParameter (int index, float value) override;
 
     /** The parameter object of an index, or null for a placeholder this format does
@@ -75,51 +71,50 @@ public:
 
     void setIComponentHandler (Steinberg::FUnknown* handler) override;
 
-    /** The program bank, for inspection (the editor and tests read it). */
-    const ProgramSlot& getProgram (int index) const noexcept { return (*programs)[static_cast<size_t> (index)]; }
+    /** A copy of one program of the bank. */
+    ProgramSlot getProgram (int index) const { return programs.getProgram (index); }
 
-    // Published by the audio thread after every frame, polled by the editor.
-    RelaxedAtomic<double> peakGainDb { -100.0 };
-    RelaxedAtomic<double> rmsGainDb { -100.0 };
+    /** What the meters show, published by the audio thread after every block: the
+        linear gain of the block's last frame and the two detector paths' gains in dB.
+        Any thread may read them. */
+    double getCurrentGain() const noexcept { return currentGain; }
+    double getPeakGainDb() const noexcept { return peakGainDb; }
+    double getRmsGainDb() const noexcept { return rmsGainDb; }
 
-    std::unique_ptr<CompressorEngine> engine;
+    /** The audio thread's publication; a test or a picture may also pose the meters. */
+    void publishReadings (const CompressorEngine::Readings& readings) noexcept;
+
+    /** The engine as the audio thread last set it up, for inspection between blocks. */
+    const CompressorEngine& getEngine() const noexcept { return *engine; }
 
 private:
-    friend class ProcessorParameter;
+    /** A parameter object took a value: the current program follows, and switching
+        Delta or Bypass on switches the other off. */
+    void valueStored (int index, float value) override;
 
-    /** After a parameter object took a value: the current program slot follows, and
-        switching Delta or Bypass on switches the other off. */
-    void valueStored (int index, float value);
-
-    static HostStyle hostStyleFor (WrapperType type) noexcept;
     void addParameters();
     std::unique_ptr<ProcessorParameter> makeParameter (int index);
     void loadFactoryBank();
     void selectProgram (int index);
     void switchOff (int index);
 
-    /** Tells a host that keeps its own copy of the values about one of them, or all. */
-    void tellHost (ProcessorParameter* only = nullptr);
-    void reportToHandler (ProcessorParameter* only);
-    void handleAsyncUpdate() override;
     void applyParameterChanges() noexcept;
     void render (juce::AudioBuffer<float>& buffer) noexcept;
 
     const HostStyle hostStyle;
-    std::array<ProcessorParameter*, numParameters> parameterObjects {};
-    Vst3EditReporter editReporter;
+    HostNotifier::Parameters parameterObjects {};
+    HostNotifier notifier { hostStyle, parameterObjects };
+    ProgramBank programs;
+    std::unique_ptr<CompressorEngine> engine;
 
     // Audio thread only: the values the engine was last given, and a request from a
     // program change to give it every value again in index order, as a fresh start does.
     float appliedValues[numNamedParameters] {};
     std::atomic<bool> reapplyAll { true };
 
-    RelaxedAtomic<int> currentProgram { 0 };
-    std::unique_ptr<ProgramBank> programs;
-
-public:
     RelaxedAtomic<double> currentGain { 1.0 };
+    RelaxedAtomic<double> peakGainDb { -100.0 };
+    RelaxedAtomic<double> rmsGainDb { -100.0 };
 
-private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CorvaneAudioProcessor)
 };

@@ -2,7 +2,6 @@
 
 #include "CompressorEngine.h"
 #include "Conversions.h"
-#include "KeyFilter.h"
 #include "NumberText.h"
 
 #include <algorithm>
@@ -11,8 +10,6 @@
 
 namespace
 {
-// The level controls act up to twice their knob's range; further out a stray host value
-// would only overflow the output.
 constexpr double levelValueLimit = 2.0;
 
 double cube (double x) noexcept
@@ -65,7 +62,7 @@ double cubicNormalized (double natural)
 }
 
 /** The key filter's frequency on a logarithmic scale, in single precision as the
-    engine computes it. */
+    engine has always been given it. */
 struct LogRange
 {
     float low;
@@ -74,132 +71,117 @@ struct LogRange
 
 constexpr LogRange keyHpHz { 30.0f, 400.0f };
 
+// Lifts 0 just above the low end, so that the low end itself reads back as 0.
+constexpr double logOffset = 1e-6;
+
 template <const LogRange& r>
 double logNatural (double x)
 {
-    return keyHpFromNormalized (static_cast<float> (x), r.low, r.high);
+    const float logLow = std::log (r.low);
+    const float logHigh = std::log (r.high);
+    const float t = static_cast<float> (x) + static_cast<float> (logOffset);
+    return juce::jlimit (r.low, r.high, std::exp (logLow + (logHigh - logLow) * t));
 }
 
 template <const LogRange& r>
 double logNormalized (double hz)
 {
-    // The forward map lifts 0 just above the low end, so the low end itself reads as 0.
     const double low = r.low;
-    const double x = std::log (hz / low) / std::log (r.high / low) - 1e-6;
+    const double x = std::log (hz / low) / std::log (r.high / low) - logOffset;
     return hz >= low ? std::max (x, 0.0) : x;
 }
 
 // Two scales of their own: the ratio runs 1:1 to 2:1 over the lower half of the knob and
 // on to 7:1 over the upper; makeup cuts on a square down to -60 dB and boosts linearly up
 // to +18 dB.
+constexpr double makeupFloorDb = -60.0;
+
 double ratioNatural (double x) { return x < 0.5 ? 1.0 + 2.0 * x : 2.0 + 10.0 * (x - 0.5); }
 double ratioNormalized (double r) { return r < 2.0 ? (r - 1.0) / 2.0 : 0.5 + (r - 2.0) / 10.0; }
-double makeupNatural (double x) { return x < 0.5 ? -60.0 * (1.0 - 2.0 * x) * (1.0 - 2.0 * x) : 36.0 * x - 18.0; }
-double makeupNormalized (double db) { return db < 0.0 ? (1.0 - std::sqrt (db / -60.0)) / 2.0 : (db + 18.0) / 36.0; }
+double makeupNatural (double x) { return x < 0.5 ? makeupFloorDb * (1.0 - 2.0 * x) * (1.0 - 2.0 * x) : 36.0 * x - 18.0; }
+double makeupNormalized (double db) { return db < 0.0 ? (1.0 - std::sqrt (db / makeupFloorDb)) / 2.0 : (db + 18.0) / 36.0; }
 
 //==============================================================================
-// Engine mappings: what a finite value does to the audio, in the units of the scales
-// above. Makeup's single-precision square and the ratio's slope are the engine's own.
+// Engine mappings: what a finite value does to the audio. Most rows hand the engine
+// their own natural value; the others say beside them why they differ.
 
-void thresholdToEngine (CompressorEngine& e, float v)
+using EngineSetter = void (CompressorEngine::*) (double) noexcept;
+
+double naturalOf (int index, double value)
 {
-    e.setThresholdDb (linearNatural<thresholdDb> (v));
+    return parameterTable[index].natural.fromNormalized (value);
 }
 
-void peakCrestToEngine (CompressorEngine& e, float v)
+template <int index, EngineSetter set>
+void naturalToEngine (CompressorEngine& e, float v)
 {
-    e.setCrestDb (linearNatural<peakCrestDb> (v));
+    (e.*set) (naturalOf (index, v));
 }
 
-void softKneeToEngine (CompressorEngine& e, float v)
+/** A level in dB as a gain. The level controls act up to twice their knob's range;
+    further out a stray host value would only overflow the output. */
+template <int index, EngineSetter set>
+void levelToEngine (CompressorEngine& e, float v)
 {
-    e.setKneeDb (linearNatural<softKneeDb> (v));
+    (e.*set) (dbToGain (naturalOf (index, std::min (static_cast<double> (v), levelValueLimit))));
 }
 
 void ratioToEngine (CompressorEngine& e, float v)
 {
-    // Below 0 the feedback detector would turn into an expander that feeds its own rise.
+    // The detector takes a slope, not the ratio. Below 0 it would turn into an expander
+    // that feeds its own rise.
     e.setRatioSlope (1.0 - std::max (static_cast<double> (v), 0.0));
-}
-
-void attackToEngine (CompressorEngine& e, float v)
-{
-    e.setAttackMs (cubicNatural<attackMs> (v));
-}
-
-void releasePeakToEngine (CompressorEngine& e, float v)
-{
-    e.setReleasePeakMs (cubicNatural<releaseMs> (v));
-}
-
-void releaseRmsToEngine (CompressorEngine& e, float v)
-{
-    e.setReleaseRmsMs (cubicNatural<releaseMs> (v));
 }
 
 void makeupToEngine (CompressorEngine& e, float v)
 {
-    const double d = std::min (static_cast<double> (v), levelValueLimit);
+    if (! (v < 0.5f))
+        return levelToEngine<makeupIndex, &CompressorEngine::setMakeupGain> (e, v);
 
-    if (d < 0.5)
-    {
-        // The cut side squares in single precision.
-        const auto t = static_cast<float> (1.0 - 2.0 * d);
-        const float square = t * t;
-        e.setMakeupGain (dbToGain (square * -60.0));
-    }
-    else
-    {
-        e.setMakeupGain (dbToGain (d * 36.0 - 18.0));
-    }
+    // The cut squares in single precision, a hair off the text's curve.
+    const auto t = static_cast<float> (1.0 - 2.0 * static_cast<double> (v));
+    const float square = t * t;
+    e.setMakeupGain (dbToGain (square * makeupFloorDb));
 }
 
 void dryMixToEngine (CompressorEngine& e, float v)
 {
+    // The dry gain is computed in single precision; 0 and below is no dry path at all.
     const double d = std::min (static_cast<double> (v), levelValueLimit);
-    e.setDryGain (d > 0.0 ? dbToGainFloat (static_cast<float> (linearNatural<dryMixDb> (d))) : 0.0);
-}
-
-void keyHpFrequencyToEngine (CompressorEngine& e, float v)
-{
-    e.setKeyHpHz (logNatural<keyHpHz> (v));
-}
-
-void outGainToEngine (CompressorEngine& e, float v)
-{
-    const double d = std::min (static_cast<double> (v), levelValueLimit);
-    e.setOutputGain (dbToGain (linearNatural<outGainDb> (d)));
+    e.setDryGain (d > 0.0 ? dbToGainFloat (static_cast<float> (naturalOf (dryMixIndex, d))) : 0.0);
 }
 
 void keyStereoDiffToEngine (CompressorEngine& e, float v)
 {
+    // The key matrix weighs the side by the value itself, not by its percentage.
     e.setStereoDiff (v);
 }
 
 void keyHpSlopeToEngine (CompressorEngine& e, float v)
 {
-    e.setKeySlope (KeyFilter::slopeFromNormalized (v));
+    e.setKeySlope (choiceIndex (keyHpSlopeIndex, v));
 }
 
 void deltaToEngine (CompressorEngine& e, float v)
 {
-    e.setDelta (v > 0.5f);
+    e.setDelta (isSwitchedOn (v));
 }
 
 void bypassToEngine (CompressorEngine& e, float v)
 {
-    e.setBypass (v > 0.5f);
+    e.setBypass (isSwitchedOn (v));
 }
 
 void peakRatioToEngine (CompressorEngine& e, float v)
 {
-    e.setPeakFollowsRatio (v >= 0.5f);
+    e.setPeakFollowsRatio (isSecondSetting (v));
 }
 
 void qualityToEngine (CompressorEngine& e, float v)
 {
-    // Exactly 0.5 runs Precise although the text already says "Eco".
-    e.setPrecise (! (v > 0.5f));
+    // Eco runs only above 0.5, as a switch: exactly 0.5 runs Precise although the text,
+    // split as a two-way setting, already says "Eco".
+    e.setPrecise (! isSwitchedOn (v));
 }
 
 //==============================================================================
@@ -207,8 +189,7 @@ void qualityToEngine (CompressorEngine& e, float v)
 
 juce::String withUnit (const juce::String& number, const char* unit)
 {
-    // A ratio's ":1" joins its number; other units stand apart.
-    return number + (unit[0] == ':' ? "" : " ") + unit;
+    return number + (unitJoinsNumber (unit) ? "" : " ") + unit;
 }
 
 juce::String oneDecimal (double natural, const char* unit)
@@ -276,13 +257,10 @@ float ratioToDisplay (float p) { return 1.0f / (7.0f * std::pow (p, 3.0f) + 1.0f
 
 /** The curve draws a boost at the out gain's scale, up to +12 dB, where the audio gets
     up to +18 dB. */
-float makeupToDisplay (float p) { return p < 0.5f ? static_cast<float> (makeupNatural (p)) : 24.0f * p - 12.0f; }
+float makeupToDisplay (float p) { return static_cast<float> (naturalOf (p < 0.5f ? makeupIndex : outGainIndex, p)); }
 
 /** How far the dry path lies below the input; "Off" lies far below anything drawn. */
-float dryMixToDisplay (float p) { return p == 0.0f ? 180.0f : static_cast<float> (-linearNatural<dryMixDb> (p)); }
-
-/** The display splits the switch at 0.5 itself. */
-float peakRatioToDisplay (float p) { return p; }
+float dryMixToDisplay (float p) { return p == 0.0f ? 180.0f : static_cast<float> (-naturalOf (dryMixIndex, p)); }
 
 //==============================================================================
 const ParameterChoice onOffChoices[] { { "off", 0.0f }, { "on", 1.0f } };
@@ -303,28 +281,36 @@ using K = ParameterKind;
 
 const ParameterInfo parameterTable[numParameters] = {
     { "Threshold", "threshold", K::continuous, 0.0f, 0.0f, textOf<thresholdIndex>,
-      linear<thresholdDb> ("dB", oneDecimal), nullptr, 0, thresholdToEngine, nullptr },
+      linear<thresholdDb> ("dB", oneDecimal), nullptr, 0,
+      naturalToEngine<thresholdIndex, &CompressorEngine::setThresholdDb>, nullptr },
     { "Peak Crest", "peakcrest", K::continuous, 0.5f, 0.5f, textOf<peakCrestIndex>,
-      linear<peakCrestDb> ("dB", oneDecimal), nullptr, 0, peakCrestToEngine, nullptr },
+      linear<peakCrestDb> ("dB", oneDecimal), nullptr, 0,
+      naturalToEngine<peakCrestIndex, &CompressorEngine::setCrestDb>, nullptr },
     // The knob returns to 0.155 on a double-click, a hair below the factory 0.16.
     { "Soft Knee", "softknee", K::continuous, 0.16f, 0.155f, textOf<softKneeIndex>,
-      linear<softKneeDb> ("dB", oneDecimal), nullptr, 0, softKneeToEngine, nullptr },
+      linear<softKneeDb> ("dB", oneDecimal), nullptr, 0,
+      naturalToEngine<softKneeIndex, &CompressorEngine::setKneeDb>, nullptr },
     { "Ratio", "ratio", K::continuous, 0.5f, 0.5f, textOf<ratioIndex>,
       { ratioNatural, ratioNormalized, ":1", nullptr, oneDecimal }, nullptr, 0, ratioToEngine, ratioToDisplay },
     { "Attack", "attack", K::continuous, 0.275f, 0.275f, textOf<attackIndex>,
-      cubic<attackMs> ("ms", fewerDecimalsAsItGrows), nullptr, 0, attackToEngine, nullptr },
+      cubic<attackMs> ("ms", fewerDecimalsAsItGrows), nullptr, 0,
+      naturalToEngine<attackIndex, &CompressorEngine::setAttackMs>, nullptr },
     { "Release Peak", "releasepeak", K::continuous, 0.4174f, 0.4174f, textOf<releasePeakIndex>,
-      cubic<releaseMs> ("ms", millisecondsOrSeconds), nullptr, 0, releasePeakToEngine, nullptr },
+      cubic<releaseMs> ("ms", millisecondsOrSeconds), nullptr, 0,
+      naturalToEngine<releasePeakIndex, &CompressorEngine::setReleasePeakMs>, nullptr },
     { "Release RMS", "releaserms", K::continuous, 0.497f, 0.497f, textOf<releaseRmsIndex>,
-      cubic<releaseMs> ("ms", millisecondsOrSeconds), nullptr, 0, releaseRmsToEngine, nullptr },
+      cubic<releaseMs> ("ms", millisecondsOrSeconds), nullptr, 0,
+      naturalToEngine<releaseRmsIndex, &CompressorEngine::setReleaseRmsMs>, nullptr },
     { "Makeup", "makeup", K::continuous, 0.5f, 0.5f, textOf<makeupIndex>,
       { makeupNatural, makeupNormalized, "dB", nullptr, cutWithTwoDecimals }, nullptr, 0, makeupToEngine, makeupToDisplay },
     { "Dry Mix", "drymix", K::continuous, 0.0f, 0.0f, textOf<dryMixIndex>,
       linear<dryMixDb> ("dB", oneDecimal, "Off"), nullptr, 0, dryMixToEngine, dryMixToDisplay },
     { "Key HP Frequency", "keyhpfrequency", K::continuous, 0.425f, 0.425f, textOf<keyHpFrequencyIndex>,
-      logarithmic<keyHpHz> ("Hz", wholeNumber), nullptr, 0, keyHpFrequencyToEngine, nullptr },
+      logarithmic<keyHpHz> ("Hz", wholeNumber), nullptr, 0,
+      naturalToEngine<keyHpFrequencyIndex, &CompressorEngine::setKeyHpHz>, nullptr },
     { "Out Gain", "outgain", K::continuous, 0.5f, 0.5f, textOf<outGainIndex>,
-      linear<outGainDb> ("dB", oneDecimal), nullptr, 0, outGainToEngine, nullptr },
+      linear<outGainDb> ("dB", oneDecimal), nullptr, 0,
+      levelToEngine<outGainIndex, &CompressorEngine::setOutputGain>, nullptr },
     // The knob returns to 0.425 like the frequency knob beside it, not to the factory 1.0.
     { "Key Stereo Diff", "keystereodiff", K::continuous, 1.0f, 0.425f, textOf<keyStereoDiffIndex>,
       linear<stereoDiffPercent> ("%", oneDecimal), nullptr, 0, keyStereoDiffToEngine, nullptr },
@@ -335,7 +321,7 @@ const ParameterInfo parameterTable[numParameters] = {
     { "Bypass", "bypass", K::onOff, 0.0f, 0.0f, textOf<bypassIndex>,
       noScale, onOffChoices, 2, bypassToEngine, nullptr },
     { "Peak Ratio", "peakratio", K::twoWay, 1.0f, 1.0f, textOf<peakRatioIndex>,
-      noScale, peakRatioChoices, 2, peakRatioToEngine, peakRatioToDisplay },
+      noScale, peakRatioChoices, 2, peakRatioToEngine, nullptr },
     { "Quality", "quality", K::twoWay, 0.0f, 0.0f, textOf<qualityIndex>,
       noScale, qualityChoices, 2, qualityToEngine, nullptr },
     // The editor's meter reads it; the audio does not.
@@ -346,6 +332,11 @@ const ParameterInfo parameterTable[numParameters] = {
     { "", "", K::placeholder, 0.0f, 0.0f, nullptr, noScale, nullptr, 0, nullptr, nullptr },
 };
 
+bool unitJoinsNumber (const char* unit) noexcept
+{
+    return unit[0] == ':';
+}
+
 bool isNamedParameter (int index) noexcept
 {
     return index >= 0 && index < numNamedParameters;
@@ -353,18 +344,32 @@ bool isNamedParameter (int index) noexcept
 
 namespace
 {
-/** A setting by the kind's split rule, in double precision as the texts read it. */
-int settingFor (ParameterKind kind, double value) noexcept
+/** The first setting above the value's, counted from the second: 0.1 and up is the
+    second slope, 0.3 and up the fourth. A value that is not a number passes every test
+    and reads as the last. */
+int slopeSetting (const ParameterInfo& info, double value) noexcept
 {
-    switch (kind)
+    int setting = 0;
+
+    while (setting + 1 < info.numChoices && ! (value < static_cast<double> (info.choices[setting + 1].value)))
+        ++setting;
+
+    return setting;
+}
+
+/** A setting by the kind's split rule, in double precision as the texts read it. */
+int settingFor (const ParameterInfo& info, double value) noexcept
+{
+    switch (info.kind)
     {
         case K::onOff:
-            return value > 0.5 ? 1 : 0;
+            return isSwitchedOn (value) ? 1 : 0;
         case K::twoWay:
-            return value < 0.5 ? 0 : 1;
+            return isSecondSetting (value) ? 1 : 0;
         case K::fourWay:
             return value < 0.25 ? 0 : value < 0.5 ? 1 : value < 0.75 ? 2 : 3;
         case K::slopeSelector:
+            return slopeSetting (info, value);
         case K::continuous:
         case K::placeholder:
             break;
@@ -384,13 +389,26 @@ juce::String naturalText (const NaturalScale& scale, double value)
 /** Only the exact values the editor writes get a word; anything else keeps its number. */
 juce::String slopeText (const ParameterInfo& info, double value)
 {
-    for (int i = 0; i < info.numChoices; ++i)
-        if (value == static_cast<double> (info.choices[i].value))
-            return info.choices[i].text;
+    if (const auto choice = exactChoice (info, value))
+        return info.choices[*choice].text;
 
     return writeWithDecimals (value, 2);
 }
 } // namespace
+
+std::optional<int> exactChoice (const ParameterInfo& info, double value) noexcept
+{
+    for (int i = 0; i < info.numChoices; ++i)
+        if (value == static_cast<double> (info.choices[i].value))
+            return i;
+
+    return std::nullopt;
+}
+
+float unitValue (float value) noexcept
+{
+    return std::isfinite (value) ? juce::jlimit (0.0f, 1.0f, value) : 0.0f;
+}
 
 juce::String displayText (const ParameterInfo& info, double value)
 {
@@ -408,7 +426,7 @@ juce::String displayText (const ParameterInfo& info, double value)
             break;
     }
 
-    return info.choices[settingFor (info.kind, value)].text;
+    return info.choices[settingFor (info, value)].text;
 }
 
 juce::String parameterText (int index, float value)
@@ -418,8 +436,7 @@ juce::String parameterText (int index, float value)
 
 int choiceIndex (int index, float value) noexcept
 {
-    const auto kind = parameterTable[index].kind;
-    return kind == K::slopeSelector ? KeyFilter::slopeFromNormalized (value) : settingFor (kind, value);
+    return settingFor (parameterTable[index], value);
 }
 
 namespace

@@ -37,12 +37,27 @@ constexpr int numParameters = 21;
 enum class ParameterKind
 {
     continuous,
-    onOff,          // on above 0.5
-    twoWay,         // second setting from 0.5 on
+    onOff,          // isSwitchedOn
+    twoWay,         // isSecondSetting
     fourWay,        // split at 0.25, 0.5 and 0.75
-    slopeSelector,  // the key filter's slope rule
+    slopeSelector,  // split at its settings' values
     placeholder
 };
+
+/** The switches' rule: on above 0.5, so 0.5 itself is off. Whatever reads a value as a
+    switch asks this: texts, the engine, the editor's buttons and the transfer display. */
+template <typename Value>
+constexpr bool isSwitchedOn (Value value) noexcept
+{
+    return value > Value (0.5);
+}
+
+/** The two-way settings' split: the second from 0.5 on. */
+template <typename Value>
+constexpr bool isSecondSetting (Value value) noexcept
+{
+    return ! (value < Value (0.5));
+}
 
 /** Fills a text with the display text of one parameter for a normalized value. The
     processor and the editor's value boxes share these, so both always show the same. */
@@ -105,6 +120,16 @@ juce::String displayText (const ParameterInfo& info, double value);
 
 /** Which of a listed parameter's settings a value selects, by the kind's split rule. */
 int choiceIndex (int index, float value) noexcept;
+
+/** The setting whose value is exactly this one, if any: what the editor wrote. */
+std::optional<int> exactChoice (const ParameterInfo& info, double value) noexcept;
+
+/** A value as a knob or a host list can show it: within 0..1, and 0 when it is not a
+    number. */
+float unitValue (float value) noexcept;
+
+/** True for a unit written onto its number without a space (the ratio's ":1"). */
+bool unitJoinsNumber (const char* unit) noexcept;
 
 /** The normalized value of a text as the parameter shows it or as a user types it:
     "-24 dB", "-24", "4:1", "10 ms", "1.2 s", "Eco", "on". Letter case and spaces do not

@@ -93,7 +93,7 @@ namespace
             slot.values[i] = readValue (element, parameterTable[i].stateKey);
     }
 
-    void readPrograms (const juce::XmlElement& list, ProgramBank& programs)
+    void readPrograms (const juce::XmlElement& list, ProgramRecords& programs)
     {
         int k = 0;
 
@@ -127,7 +127,7 @@ juce::String PresetChunk::writeValue (float value)
     return juce::String (buffer, static_cast<size_t> (result.ptr - buffer));
 }
 
-void PresetChunk::write (int currentProgram, const ProgramBank& programs, juce::MemoryBlock& chunk)
+void PresetChunk::write (int currentProgram, const ProgramRecords& programs, juce::MemoryBlock& chunk)
 {
     juce::XmlElement root ("VelmoraPreset");
     root.setAttribute ("currentprogram", currentProgram);
@@ -179,7 +179,7 @@ std::unique_ptr<juce::XmlElement> PresetChunk::unwrap (const void* data, int siz
     return juce::parseXML (text);
 }
 
-void PresetChunk::read (const void* data, int sizeInBytes, ProgramBank& programs, int& currentProgram)
+void PresetChunk::read (const void* data, int sizeInBytes, ProgramRecords& programs, int& currentProgram)
 {
     const auto document = unwrap (data, sizeInBytes);
     if (document == nullptr || ! document->getTagName().equalsIgnoreCase ("VelmoraPreset"))

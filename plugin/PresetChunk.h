@@ -11,15 +11,15 @@
 */
 struct PresetChunk
 {
-    static constexpr int numPrograms = static_cast<int> (std::tuple_size<ProgramBank>::value);
+    static constexpr int numPrograms = ::numPrograms;
 
     /** Replaces the block's content with the chunk of this bank. */
-    static void write (int currentProgram, const ProgramBank& programs, juce::MemoryBlock& chunk);
+    static void write (int currentProgram, const ProgramRecords& programs, juce::MemoryBlock& chunk);
 
     /** Reads a chunk into the bank as far as it can. Slots the document does not reach,
         and every slot's placeholder values, keep their content; the current program
         changes only to an index the bank has. */
-    static void read (const void* data, int sizeInBytes, ProgramBank& programs, int& currentProgram);
+    static void read (const void* data, int sizeInBytes, ProgramRecords& programs, int& currentProgram);
 
     /** The document of a chunk, or nothing when the bytes hold no readable document. */
     static std::unique_ptr<juce::XmlElement> unwrap (const void* data, int sizeInBytes);

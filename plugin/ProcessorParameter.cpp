@@ -1,8 +1,6 @@
 #include "ProcessorParameter.h"
 
-#include "CorvaneAudioProcessor.h"
-
-#include <cmath>
+#include <algorithm>
 
 namespace
 {
@@ -38,10 +36,10 @@ juce::NormalisableRange<float> rangeFor (const ParameterInfo& info, HostStyle st
 }
 } // namespace
 
-ProcessorParameter::ProcessorParameter (CorvaneAudioProcessor& ownerProcessor, int slot, HostStyle hostStyle)
+ProcessorParameter::ProcessorParameter (int slot, HostStyle hostStyle, Listener& valueListener)
     : juce::RangedAudioParameter (idFor (slot), parameterTable[slot].name),
       index (slot),
-      owner (ownerProcessor),
+      listener (valueListener),
       info (parameterTable[slot]),
       style (hostStyle),
       range (rangeFor (info, style))
@@ -65,7 +63,7 @@ float ProcessorParameter::hostValueFor (float value) const noexcept
     if (! style.lists)
         return value;
 
-    return std::isfinite (value) ? juce::jlimit (0.0f, 1.0f, value) : 0.0f;
+    return unitValue (value);
 }
 
 float ProcessorParameter::storedValueFor (float hostValue) const noexcept
@@ -74,7 +72,7 @@ float ProcessorParameter::storedValueFor (float hostValue) const noexcept
         return hostValue;
 
     const auto last = info.numChoices - 1;
-    const auto position = std::isfinite (hostValue) ? juce::roundToInt (juce::jlimit (0.0f, 1.0f, hostValue) * (float) last) : 0;
+    const auto position = juce::roundToInt (unitValue (hostValue) * (float) last);
     return info.choices[position].value;
 }
 
@@ -93,7 +91,7 @@ void ProcessorParameter::setStoredValue (float value)
     if (info.kind != ParameterKind::placeholder)
         stored.store (value, std::memory_order_relaxed);
 
-    owner.valueStored (index, value);
+    listener.valueStored (index, value);
 }
 
 void ProcessorParameter::setStoredValueNotifyingHost (float value)

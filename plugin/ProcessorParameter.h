@@ -2,48 +2,10 @@
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include "HostStyle.h"
 #include "ParameterTable.h"
 
 #include <atomic>
-
-class CorvaneAudioProcessor;
-
-/** What a plug-in format's hosts expect of the parameters besides values and texts.
-    The default is the index interface of VST 2. */
-struct HostStyle
-{
-    /** The three nameless slots that the index interface has always shown. */
-    bool placeholders = true;
-
-    /** Switches and selectors as evenly spaced entries of a list instead of the raw
-        values the index interface carries. */
-    bool lists = false;
-
-    /** Ranges in the parameter's own unit (dB, ms, Hz, %) and the unit as label. */
-    bool units = false;
-
-    /** The host keeps its own copy of every value and must hear of the changes the
-        plug-in makes itself: program changes, restored states, Delta and Bypass
-        switching each other off. */
-    bool toldOfChanges = false;
-
-    /** ... and hears them only from the plug-in's message thread or, within its own
-        calls, through the component handler it gave the plug-in. */
-    bool toldOnMessageThread = false;
-
-    /** ... except a restored state, which the client layer tells it of itself. */
-    bool toldOfRestoreByClient = false;
-
-    /** ... and of every value when processing is prepared, having no other way to
-        learn them. */
-    bool toldAtStart = false;
-
-    /** The host's bypass button is the plug-in's own Bypass. */
-    bool bypassIsOwn = false;
-
-    /** The parameters come in the editor's sections, as groups of the host's own. */
-    bool sections = false;
-};
 
 /** One slot of the parameter table as the framework's parameter object.
 
@@ -55,7 +17,15 @@ struct HostStyle
 class ProcessorParameter : public juce::RangedAudioParameter
 {
 public:
-    ProcessorParameter (CorvaneAudioProcessor& owner, int index, HostStyle style);
+    /** Hears of every value a parameter takes, on the thread that set it: the host's
+        audio thread for automation. */
+    struct Listener
+    {
+        virtual ~Listener() = default;
+        virtual void valueStored (int index, float value) = 0;
+    };
+
+    ProcessorParameter (int index, HostStyle style, Listener& listener);
 
     float getValue() const override;
     void setValue (float newValue) override;
@@ -89,7 +59,7 @@ private:
     float storedValueFor (float hostValue) const noexcept;
     bool isListed() const noexcept;
 
-    CorvaneAudioProcessor& owner;
+    Listener& listener;
     const ParameterInfo& info;
     const HostStyle style;
     const juce::NormalisableRange<float> range;

@@ -4,13 +4,15 @@
 
 #include <array>
 
-/** One program of the bank: a name and a value for every parameter index, the
-    placeholders included. */
+/** One program: a name and a value for every parameter index, the placeholders
+    included. */
 struct ProgramSlot
 {
     juce::String name { "default" };
     float values[numParameters] {};
 };
 
-/** The processor's fixed bank of programs. */
-using ProgramBank = std::array<ProgramSlot, 15>;
+constexpr int numPrograms = 15;
+
+/** A plain copy of every program, as the saved state holds them. */
+using ProgramRecords = std::array<ProgramSlot, numPrograms>;

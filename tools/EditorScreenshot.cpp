@@ -17,9 +17,7 @@ int main (int argc, char* argv[])
     processor.setParameter (softKneeIndex, 0.3f);
     processor.setParameter (dryMixIndex, 0.7f);
     processor.setParameter (keyHpSlopeIndex, 0.2f);
-    processor.currentGain = 0.6;
-    processor.peakGainDb = -4.4;
-    processor.rmsGainDb = -3.0;
+    processor.publishReadings ({ 0.6, -4.4, -3.0 });
 
     CorvaneAudioProcessorEditor editor (processor);
     for (int tick = 0; tick < 3; ++tick)

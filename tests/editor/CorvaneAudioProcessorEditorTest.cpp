@@ -31,6 +31,12 @@ struct EditorTest : testing::Test
     juce::ComboBox& selector() { return *child<juce::ComboBox> (editor, "keyHPSlope"); }
     juce::Component& component (const char* name) { return *child (editor, name); }
 
+    /** Poses the reduction as the audio thread would publish it. */
+    void setGain (double gain)
+    {
+        processor.publishReadings ({ gain, processor.getPeakGainDb(), processor.getRmsGainDb() });
+    }
+
     /** Puts the editor in a window so the mouse can reach it. */
     Mouse openWindow()
     {
@@ -376,8 +382,7 @@ TEST_F (EditorTest, TheLedOfThePathThatHoldsTheGainLowerLightsAndTheOtherFades)
     EXPECT_EQ (rms.brightness, 1.0f);
     EXPECT_EQ (peak.brightness, 0.0f);
 
-    processor.peakGainDb = -6.0;
-    processor.rmsGainDb = -3.0;
+    processor.publishReadings ({ processor.getCurrentGain(), -6.0, -3.0 });
     const float fading[] { 0.5f, 0.25f, 0.125f, 0.0625f, 0.03125f, 0.015625f, 0.0078125f, 0.0f };
     for (auto expected : fading)
     {
@@ -392,12 +397,12 @@ TEST_F (EditorTest, MeterRisesAtOnceFallsFastAndHoldsOnlyInTheFirstFall)
     auto& meter = *child<ReductionMeterComponent> (editor, "reductionMeter");
     const auto sixDbDown = std::pow (10.0, -6.0 / 20.0);
 
-    processor.currentGain = sixDbDown;
+    setGain (sixDbDown);
     tick();
     EXPECT_NEAR (meter.currentReductionDb, 6.0f, 1.0e-4f);
     EXPECT_NEAR (meter.heldReductionDb, 6.0f, 1.0e-4f);
 
-    processor.currentGain = 1.0;
+    setGain (1.0);
     tick();
     EXPECT_NEAR (meter.currentReductionDb, 5.45f, 1.0e-4f);
     tick (9);
@@ -411,17 +416,17 @@ TEST_F (EditorTest, MeterRisesAtOnceFallsFastAndHoldsOnlyInTheFirstFall)
     tick();
     EXPECT_NEAR (meter.heldReductionDb, 5.95f, 1.0e-4f);
 
-    processor.currentGain = sixDbDown;
+    setGain (sixDbDown);
     tick();
-    processor.currentGain = 1.0;
+    setGain (1.0);
     tick();
     EXPECT_NEAR (meter.heldReductionDb, 5.95f, 1.0e-4f);
 
-    processor.currentGain = 0.0;   // no signal left at all reads as 100 dB
+    setGain (0.0);   // no signal left at all reads as 100 dB
     tick();
     EXPECT_NEAR (meter.currentReductionDb, 100.0f, 1.0e-3f);
 
-    processor.currentGain = std::numeric_limits<double>::quiet_NaN();
+    setGain (std::numeric_limits<double>::quiet_NaN());
     tick();
     EXPECT_NEAR (meter.currentReductionDb, 100.0f, 1.0e-3f);
 
@@ -450,8 +455,8 @@ TEST_F (EditorTest, TicksRepaintOnlyWhatChanged)
         { "nothing", [] {}, {} },
         { "a value on the curve", [this] { processor.setParameter (thresholdIndex, 0.3f); }, { "threshold", "transferFunction" } },
         { "a value off the curve", [this] { processor.setParameter (attackIndex, 0.6f); }, { "attack" } },
-        { "the path that sets the gain", [this] { processor.peakGainDb = -6.0; processor.rmsGainDb = -3.0; }, { "peakled", "rmsled" } },
-        { "the reduction", [this] { processor.currentGain = 0.5; }, { "reductionMeter", "rmsled" } },
+        { "the path that sets the gain", [this] { processor.publishReadings ({ processor.getCurrentGain(), -6.0, -3.0 }); }, { "peakled", "rmsled" } },
+        { "the reduction", [this] { setGain (0.5); }, { "reductionMeter", "rmsled" } },
     };
 
     for (const auto& change : changes)

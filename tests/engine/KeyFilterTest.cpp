@@ -135,17 +135,6 @@ TEST (KeyFilter, DcDecaysToZeroInEverySlope)
     }
 }
 
-TEST (KeyFilter, SlopeRuleSplitsAtTheFloatTenths)
-{
-    const struct { float value; int slope; } cases[] = {
-        { 0.0f, 0 }, { 0.05f, 0 }, { 0.099999994f, 0 }, { 0.1f, 1 }, { 0.15f, 1 },
-        { 0.19999999f, 1 }, { 0.2f, 2 }, { 0.25f, 2 }, { 0.29999998f, 2 }, { 0.3f, 3 }, { 1.0f, 3 },
-    };
-
-    for (const auto& c : cases)
-        EXPECT_EQ (KeyFilter::slopeFromNormalized (c.value), c.slope) << "value " << c.value;
-}
-
 TEST (KeyFilter, LayoutKeepsStateAndResetKeepsCoefficients)
 {
     KeyFilter filter;

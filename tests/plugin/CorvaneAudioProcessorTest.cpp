@@ -1,5 +1,6 @@
 #include "Conversions.h"
 #include "CorvaneAudioProcessor.h"
+#include "PresetChunk.h"
 
 #include <gtest/gtest.h>
 
@@ -38,15 +39,15 @@ namespace
             processor.setStateInformation (chunk.getData(), static_cast<int> (chunk.getSize()));
         }
 
-        const ProgramSlot& current() { return processor.getProgram (processor.getCurrentProgram()); }
+        ProgramSlot current() { return processor.getProgram (processor.getCurrentProgram()); }
 
         /** An empty block: the audio thread hands the changed values to the engine. */
-        CompressorEngine& applied()
+        const CompressorEngine& applied()
         {
             juce::AudioBuffer<float> empty (2, 0);
             juce::MidiBuffer none;
             processor.processBlock (empty, none);
-            return *processor.engine;
+            return processor.getEngine();
         }
 
         juce::String text (int index) { return processor.parameter (index)->getCurrentValueAsText(); }
@@ -82,9 +83,9 @@ TEST_F (ProcessorTest, StartsOnTheFullResetProgramWithNothingPublished)
     for (int i = 0; i < numNamedParameters; ++i)
         EXPECT_EQ (processor.getParameter (i), fullResetValues[i]) << "index " << i;
 
-    EXPECT_EQ (processor.peakGainDb, -100.0);
-    EXPECT_EQ (processor.rmsGainDb, -100.0);
-    EXPECT_EQ (processor.currentGain, 1.0);
+    EXPECT_EQ (processor.getPeakGainDb(), -100.0);
+    EXPECT_EQ (processor.getRmsGainDb(), -100.0);
+    EXPECT_EQ (processor.getCurrentGain(), 1.0);
     EXPECT_EQ (processor.getLatencySamples(), 0);
 }
 
@@ -297,7 +298,7 @@ TEST_F (ProcessorTest, LatencyFollowsTheRateAndIsAnnouncedOnlyWhenItChanges)
 
     processor.prepareToPlay (80000.0, 512);
     EXPECT_EQ (processor.getLatencySamples(), 184);
-    EXPECT_EQ (processor.engine->getParams().processRate, 160000.0);
+    EXPECT_EQ (processor.getEngine().getParams().processRate, 160000.0);
 
     processor.removeListener (&counter);
 }
@@ -321,12 +322,12 @@ TEST_F (AudioTest, AnEmptyBlockPublishesUnityGainAndLeavesThePathGains)
 {
     prepare (44100.0);
     juce::AudioBuffer<float> empty (2, 0);
-    processor.currentGain = 0.5;
+    processor.publishReadings ({ 0.5, processor.getPeakGainDb(), processor.getRmsGainDb() });
     processor.processBlock (empty, midi);
 
-    EXPECT_EQ (processor.currentGain, 1.0);
-    EXPECT_EQ (processor.peakGainDb, -100.0);
-    EXPECT_EQ (processor.rmsGainDb, -100.0);
+    EXPECT_EQ (processor.getCurrentGain(), 1.0);
+    EXPECT_EQ (processor.getPeakGainDb(), -100.0);
+    EXPECT_EQ (processor.getRmsGainDb(), -100.0);
 }
 
 TEST_F (AudioTest, QuietMaterialLeavesTheFullResetProgramUnchangedButDelayed)
@@ -348,7 +349,7 @@ TEST_F (AudioTest, QuietMaterialLeavesTheFullResetProgramUnchangedButDelayed)
     for (int channel = 0; channel < 2; ++channel)
         for (int i = latency; i < buffer.getNumSamples(); ++i)
             ASSERT_NEAR (buffer.getSample (channel, i), input.getSample (channel, i - latency), 1e-7f) << i;
-    EXPECT_NEAR (processor.currentGain, 1.0, 1e-9);
+    EXPECT_NEAR (processor.getCurrentGain(), 1.0, 1e-9);
 }
 
 TEST_F (AudioTest, NonFiniteSamplesNeverReachTheOutput)
@@ -368,7 +369,7 @@ TEST_F (AudioTest, NonFiniteSamplesNeverReachTheOutput)
     for (int channel = 0; channel < 2; ++channel)
         for (int i = 0; i < buffer.getNumSamples(); ++i)
             ASSERT_TRUE (std::isfinite (buffer.getSample (channel, i))) << channel << " " << i;
-    EXPECT_TRUE (std::isfinite (processor.currentGain));
+    EXPECT_TRUE (std::isfinite (processor.getCurrentGain()));
 }
 
 TEST_F (ProcessorTest, DamagedStatesNeverLeaveTheProcessorInconsistent)
@@ -391,7 +392,8 @@ TEST_F (ProcessorTest, DamagedStatesNeverLeaveTheProcessorInconsistent)
         for (int i = 0; i < numNamedParameters; ++i)
         {
             const float stored = processor.getParameter (i);
-            ASSERT_EQ (std::memcmp (&stored, &current().values[i], sizeof (float)), 0) << "round " << round << " index " << i;
+            const float slot = current().values[i];
+            ASSERT_EQ (std::memcmp (&stored, &slot, sizeof (float)), 0) << "round " << round << " index " << i;
         }
     }
 }
@@ -479,7 +481,7 @@ TEST_F (AudioTest, ARatioBelowZeroActsAsZeroButIsKeptAsSent)
                 ASSERT_EQ (held.getSample (channel, i), expected.getSample (channel, i)) << round << " " << i;
     }
 
-    EXPECT_LT (processor.currentGain, 1.0 + 1e-6);
+    EXPECT_LT (processor.getCurrentGain(), 1.0 + 1e-6);
     EXPECT_EQ (processor.getParameter (ratioIndex), -0.5f);
     EXPECT_EQ (current().values[ratioIndex], -0.5f);
     EXPECT_NE (text (ratioIndex), reference.parameter (ratioIndex)->getCurrentValueAsText());

@@ -288,6 +288,18 @@ TEST (ParameterTable, EveryShownTextReadsBackAsTheValueItShows)
     }
 }
 
+TEST (ParameterTable, SlopeSplitsAtTheFloatTenths)
+{
+    const struct { float value; int slope; } cases[] = {
+        { 0.0f, 0 }, { 0.05f, 0 }, { 0.099999994f, 0 }, { 0.1f, 1 }, { 0.15f, 1 },
+        { 0.19999999f, 1 }, { 0.2f, 2 }, { 0.25f, 2 }, { 0.29999998f, 2 }, { 0.3f, 3 }, { 1.0f, 3 },
+        { std::numeric_limits<float>::quiet_NaN(), 3 },
+    };
+
+    for (const auto& c : cases)
+        EXPECT_EQ (choiceIndex (keyHpSlopeIndex, c.value), c.slope) << "value " << c.value;
+}
+
 TEST (ParameterTable, ListedSettingsAreTheirDisplayTexts)
 {
     for (int index = 0; index < numNamedParameters; ++index)

@@ -50,9 +50,9 @@ namespace
     }
 
     /** A bank that differs from anything a test document holds, placeholders included. */
-    ProgramBank markedBank()
+    ProgramRecords markedBank()
     {
-        ProgramBank bank;
+        ProgramRecords bank;
         for (size_t k = 0; k < bank.size(); ++k)
         {
             bank[k].name = "mark " + juce::String (static_cast<int> (k));
@@ -62,7 +62,7 @@ namespace
         return bank;
     }
 
-    bool sameBank (const ProgramBank& a, const ProgramBank& b)
+    bool sameBank (const ProgramRecords& a, const ProgramRecords& b)
     {
         for (size_t k = 0; k < a.size(); ++k)
         {
@@ -77,7 +77,7 @@ namespace
 
     struct ReadResult
     {
-        ProgramBank bank = markedBank();
+        ProgramRecords bank = markedBank();
         int current = 3;
     };
 
@@ -118,7 +118,7 @@ TEST (PresetChunkFactory, EmbeddedTextHoldsTheFactoryBank)
 //==============================================================================
 TEST (PresetChunkWriting, LayoutIsMagicLengthSingleLineTextAndTwoTrailingBytes)
 {
-    ProgramBank bank;
+    ProgramRecords bank;
     for (size_t k = 0; k < bank.size(); ++k)
     {
         bank[k].name = factoryRows[k].name;
@@ -172,7 +172,7 @@ TEST (PresetChunkWriting, WriteThenReadGivesBackTheSameBankFloatForFloat)
     std::mt19937 random (7);
     std::uniform_real_distribution<float> anyValue (-2.0f, 3.0f);
 
-    ProgramBank bank;
+    ProgramRecords bank;
     for (size_t k = 0; k < bank.size(); ++k)
     {
         bank[k].name = juce::String::fromUTF8 (u8"n\u00e4me <&\"'> ") + juce::String (static_cast<int> (k));
@@ -334,7 +334,7 @@ TEST (PresetChunkBadInput, UnusableChunksChangeNothing)
         EXPECT_TRUE (sameBank (result.bank, markedBank()));
     }
 
-    ProgramBank bank = markedBank();
+    ProgramRecords bank = markedBank();
     int current = 3;
     PresetChunk::read (nullptr, 100, bank, current);
     EXPECT_EQ (current, 3);
@@ -355,7 +355,7 @@ TEST (PresetChunkBadInput, MutatedChunksNeverLeaveTheBankOrIndexInvalid)
             bytes[random() % chunk.getSize()] = static_cast<unsigned char> (random());
 
         const auto size = static_cast<int> (random() % (chunk.getSize() + 1));
-        ProgramBank bank = markedBank();
+        ProgramRecords bank = markedBank();
         int current = 3;
         PresetChunk::read (chunk.getData(), size, bank, current);
 

@@ -54,7 +54,7 @@ namespace
     /** What the editor's timer reads, read directly as well as through a real editor. */
     double readLikeTheEditor (CorvaneAudioProcessor& processor)
     {
-        double sum = processor.currentGain + processor.peakGainDb + processor.rmsGainDb;
+        double sum = processor.getCurrentGain() + processor.getPeakGainDb() + processor.getRmsGainDb();
         for (int index = 0; index < numNamedParameters; ++index)
             sum += processor.getParameter (index);
         return sum;
@@ -106,4 +106,31 @@ TEST (ThreadSafety, AudioAutomationAndEditorRunTogetherWithoutRaces)
     EXPECT_GT (blocks.load(), 0);
     EXPECT_GT (changes.load(), 0);
     EXPECT_TRUE (allReadsFinite);
+}
+
+TEST (ThreadSafety, HostSavesTheStateWhileAutomationRuns)
+{
+    juce::ScopedJuceInitialiser_GUI gui;
+    CorvaneAudioProcessor processor;
+    std::atomic<bool> running { true };
+
+    // Automation as a host sends it on its audio thread, Delta and Bypass included.
+    std::thread automation ([&processor, &running]
+    {
+        juce::Random random (3);
+
+        while (running)
+            for (int index = 0; index < numNamedParameters; ++index)
+                processor.parameter (index)->setValue (random.nextFloat());
+    });
+
+    for (int save = 0; save < 200; ++save)
+    {
+        juce::MemoryBlock state;
+        processor.getStateInformation (state);
+        ASSERT_GT (state.getSize(), 0u);
+    }
+
+    running = false;
+    automation.join();
 }

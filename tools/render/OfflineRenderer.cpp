@@ -14,7 +14,7 @@ OfflineRenderer::OfflineRenderer (CorvaneAudioProcessor& processorToUse, double 
 
 double OfflineRenderer::publishedGain() const
 {
-    return static_cast<double> (processor.currentGain);
+    return static_cast<double> (processor.getCurrentGain());
 }
 
 OfflineRenderer::Result OfflineRenderer::render (juce::AudioFormatReader& reader, juce::AudioFormatWriter& writer, RenderTrace* trace)

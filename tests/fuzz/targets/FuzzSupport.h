@@ -70,7 +70,7 @@ namespace fuzz
         const int program = processor.getCurrentProgram();
         require (program >= 0 && program < CorvaneAudioProcessor::numPrograms, "current program within 0..14");
 
-        const auto& slot = processor.getProgram (program);
+        const auto slot = processor.getProgram (program);
         for (int index = 0; index < numNamedParameters; ++index)
             require (sameBits (slot.values[index], processor.getParameter (index)),
                      "current slot equals the stored parameter values");
