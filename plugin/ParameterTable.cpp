@@ -10,6 +10,7 @@
 
 namespace
 {
+// How far past their knob's range the level controls act: up to twice it.
 constexpr double levelValueLimit = 2.0;
 
 double cube (double x) noexcept
