@@ -100,7 +100,7 @@ void engineFrames (benchmark::State& state, double rate, int precise)
             if (path != perFrame)
                 benchmark::DoNotOptimize (engine.process (left.data(), right.data(), blockSize));
             else
-                benchmark::DoNotOptimize (reference.process (engine, left.data(), right.data(), blockSize));
+                benchmark::DoNotOptimize (reference.process (engine.getSettings(), rate, left.data(), right.data(), blockSize));
 
             benchmark::DoNotOptimize (left.data());
             benchmark::ClobberMemory();

@@ -1,6 +1,7 @@
 #include "CompressorEngine.h"
 
 #include "EngineKernels.h"
+#include "Logarithms.h"
 
 #include <algorithm>
 #include <cmath>
@@ -226,7 +227,7 @@ void CompressorEngine::updateAttack() noexcept
     c.rmsAttackCoef2 = timeCoef (4.0 * ms + 10.0);
     // The RMS level averages over a time that follows the attack.
     c.levelCoef = timeCoef (ms * 0.5 + 5.0);
-    c.levelPerNeper = DetectorCurve::dbPerNeper * (1.0 - c.levelCoef);
+    c.levelPerNeper = Logarithms::dbPerNeper * (1.0 - c.levelCoef);
 }
 
 void CompressorEngine::updateReleasePeak() noexcept

@@ -90,9 +90,6 @@ public:
     /** The settings with the rates and the curve the block path reads. */
     const EngineParams& getParams() const noexcept { return params; }
 
-    /** The key filter, its coefficients set for the current settings and rate. */
-    const KeyFilter& getKeyFilter() const noexcept { return state.keyFilter; }
-
 private:
     using ChunkProcessor = void (*) (const EngineParams&, EngineState&, double*, double*, int) noexcept;
 

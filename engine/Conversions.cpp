@@ -1,19 +1,21 @@
 #include "Conversions.h"
 
+#include "Logarithms.h"
+
 #include <cmath>
 
 double dbToGain (double db) noexcept
 {
-    return std::exp (db * 0.11512925464970228);
+    return std::exp (db * Logarithms::nepersPerDb);
 }
 
 double gainToDb (double gain) noexcept
 {
-    return std::log (gain) * 8.685889638065037;
+    return std::log (gain) * Logarithms::dbPerNeper;
 }
 
 float dbToGainFloat (float db) noexcept
 {
-    const float exponent = db * 0.115129254758358f;
+    const float exponent = db * static_cast<float> (Logarithms::nepersPerDb);
     return static_cast<float> (std::exp (static_cast<double> (exponent)));
 }

@@ -9,8 +9,6 @@
     its target with the release coefficient while the target lies above it. */
 struct DetectorCurve
 {
-    static constexpr double dbPerNeper = 8.685889638065037;    // 20 / ln 10
-    static constexpr double nepersPerDb = 0.11512925464970228; // ln 10 / 20
     static constexpr double sensingFloor = 1e-07;               // -140 dB
 
     double peakOffsetDb = 0.0;   // -(threshold + crest): added to the level gives the overshoot

@@ -2,6 +2,7 @@
 
 #include "EngineParams.h"
 #include "EngineState.h"
+#include "Logarithms.h"
 #include "Simd.h"
 
 /** The block path for one instruction set (Isa, a Simd<W>), one chunk of host frames
@@ -176,7 +177,7 @@ void EngineKernels<Isa>::detect (const EngineParams& p, EngineState& s, KeyInter
         for (int t = 0; t < frames; t += w)
         {
             const V db = Isa::load (gainDb[q] + t);
-            Isa::store (linear + t, Isa::exp (db * Isa::broadcast (DetectorCurve::nepersPerDb)));
+            Isa::store (linear + t, Isa::exp (db * Isa::broadcast (Logarithms::nepersPerDb)));
         }
     }
 

@@ -1,6 +1,6 @@
 #include "EngineState.h"
 
-#include "DetectorCurve.h"
+#include "Logarithms.h"
 
 #include <cmath>
 #include <cstdint>
@@ -11,8 +11,8 @@ namespace
     independent of anyone else's use of rand(). */
 void fillNoiseOffsets (double (&table)[256]) noexcept
 {
-    const double lo = std::exp (-190.0 * DetectorCurve::nepersPerDb);
-    const double hi = std::exp (-170.0 * DetectorCurve::nepersPerDb);
+    const double lo = std::exp (-190.0 * Logarithms::nepersPerDb);
+    const double hi = std::exp (-170.0 * Logarithms::nepersPerDb);
     std::uint32_t state = 1234;
 
     for (auto& entry : table)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DetectorCurve.h"
+#include "Logarithms.h"
 #include "SoftplusTable.h"
 
 #include <cmath>
@@ -16,7 +17,8 @@
     It carries the gain in dB rather than linear: the sensing log (|m| (1 + g) / 2) is
     log |m / 2| + ln (1 + e^u) with u the gain in nepers, and the second term comes from
     SoftplusTable, so an evaluation holds no exp and no full log. The steps after the
-    sensing follow the per-frame definition, rearranged into fused multiply-adds. */
+    sensing (level averaging, knee, the two paths' envelopes) are the plain gain
+    computer's, rearranged into fused multiply-adds. */
 class FeedbackLoop
 {
 public:
@@ -42,12 +44,11 @@ public:
     void run (const DetectorCurve& curve, const double* const (&sensedLog)[static_cast<std::size_t> (F)],
               const double* noise, int n, double* const (&gainsDb)[static_cast<std::size_t> (F)]) noexcept
     {
-        constexpr double dbPerNeper = DetectorCurve::dbPerNeper;
-        constexpr double stepsPerDb = SoftplusTable::segmentsPerNeper * DetectorCurve::nepersPerDb;
+        constexpr double dbPerNeper = Logarithms::dbPerNeper;
+        constexpr double stepsPerDb = SoftplusTable::segmentsPerNeper * Logarithms::nepersPerDb;
         // Segment index plus the shift that rounds it into the low mantissa bits.
         constexpr double indexShift = -SoftplusTable::segmentsPerNeper * SoftplusTable::lowestNeper + 0x1.8p52;
         const double floorNepers = std::log (DetectorCurve::sensingFloor);
-        constexpr double ln2 = 0.6931471805599453;
         const bool releaseSlower = curve.peakReleaseCoef >= curve.peakAttackCoef;
 
         double x = gainDb;
@@ -98,7 +99,7 @@ public:
                 // ln (1 + g) is at most ln 2: only a key within ln 2 below the floor
                 // needs the comparison, which then waits on the loop.
                 if (sensed < floorNepers)
-                    nepers = sensed + ln2 < floorNepers || nepers < floorNepers ? floorNepers : nepers;
+                    nepers = sensed + Logarithms::ln2 < floorNepers || nepers < floorNepers ? floorNepers : nepers;
 
                 const double rmsBase = average * curve.levelCoef * 0.5 + curve.rmsOffsetDb;
                 const double twiceLevelDb = nepers * (2.0 * dbPerNeper);

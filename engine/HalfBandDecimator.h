@@ -9,8 +9,8 @@
 
 /** 2x decimation of the stereo delta signal by the 352-tap half-band filter, a block
     at a time: each output frame is the centre tap on the frame of phase 0 88 frames
-    back plus the 176 odd taps on the phase-1 frames before it, the per-frame path's
-    "push both, evaluate the first" without the zero taps. */
+    back plus the 176 odd taps on the phase-1 frames before it: the full filter evaluated
+    at every second frame, without its zero taps. */
 class HalfBandDecimator
 {
 public:

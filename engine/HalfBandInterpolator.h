@@ -9,7 +9,8 @@
 
 /** 2x interpolation of the stereo input by the 352-tap half-band filter, a block at a
     time. Phase 0 (the input's own instants) meets only the centre tap, phase 1 only
-    the 176 odd taps: the zero-stuffed filter of the per-frame path, without its zeros. */
+    the 176 odd taps: the filter over the zero-stuffed input, without the taps that
+    meet only its stuffed zeros or its zero coefficients. */
 class HalfBandInterpolator
 {
 public:

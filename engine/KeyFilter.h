@@ -35,9 +35,6 @@ public:
     /** Clears the stages' histories. */
     void reset() noexcept;
 
-    int getSlope() const noexcept { return slope; }
-    const Stage& getStage (int index) const noexcept { return stages[index]; }
-
     /** Filters n frames of the key's mid and side signals in place, serially: its
         state stays in registers for the whole run. */
     template <typename Isa>

@@ -12,8 +12,8 @@
     senses: for each of the F evaluations per frame, the log of half the larger signed
     key, log |max (a, b) / 2|. The loop adds the log of (1 + previous gain) to it.
 
-    Phase p of frame t sums c[p + F j] F k[t - j] over j < 16: the zero-stuffed filter
-    of the per-frame path without its zeros. */
+    Phase p of frame t sums c[p + F j] F k[t - j] over j < 16: the filter over the
+    zero-stuffed key, without the taps that meet only its stuffed zeros. */
 template <int F>
 class KeyInterpolator
 {
@@ -66,7 +66,7 @@ public:
 
             for (int p = 0; p < F; ++p)
             {
-                // The signed larger value, as the per-frame sensing takes it.
+                // The larger signed value, not the larger magnitude.
                 const V m = sb[p] > sa[p] ? sb[p] : sa[p];
                 const V half = Isa::max (m * 0.5, -(m * 0.5));
                 Isa::store (sensedLog[p] + t, Isa::log (Isa::max (half, Isa::broadcast (smallestHalfKey))));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Logarithms.h"
+
 #include <immintrin.h>
 
 #include <cstdint>
@@ -101,7 +103,7 @@ struct Simd
         for (int term = 17; term >= 1; term -= 2)
             series = fma (series, s2, broadcast (atanhTerms[term / 2]));
 
-        return fma (k, broadcast (ln2), series * s);
+        return fma (k, broadcast (Logarithms::ln2), series * s);
     }
 
     /** exp x for |x| < 700: 2^k e^r with |r| <= ln 2 / 2 by twelve Taylor terms, 2^k
@@ -136,7 +138,6 @@ private:
     static constexpr double twoPow52 = 0x1p52;
     static constexpr double exponentBias = 1023.0;
     static constexpr double sqrtTwo = 1.4142135623730951;
-    static constexpr double ln2 = 0x1.62e42fefa39efp-1;
     static constexpr double ln2Hi = 0x1.62e42fefa3800p-1;   // ln 2, its last 11 bits zero
     static constexpr double ln2Lo = 0x1.ef35793c76730p-45;  // ln 2 - ln2Hi
     static constexpr double log2e = 1.4426950408889634;

@@ -16,7 +16,7 @@
 
 // The block filters' code is the same for every vector width; here it runs as SSE2
 // (Simd<2>, the width this file is built for). The engine tests run it at every width
-// against the per-frame path.
+// against the per-frame reference.
 namespace
 {
 using Isa = Simd<2>;

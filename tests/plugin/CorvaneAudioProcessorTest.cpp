@@ -412,8 +412,8 @@ namespace
         const auto& s = e.getSettings();
         const auto& c = e.getParams().curve;
         return { s.thresholdDb, s.crestDb, s.kneeDb, s.ratioSlope, s.attackMs, c.peakAttackCoef, c.levelCoef,
-                 s.releasePeakMs, s.releaseRmsMs, s.makeupGain, s.dryGain, s.keyHpHz, e.getKeyFilter().getStage (0).midB0,
-                 s.outputGain, s.stereoDiff, static_cast<double> (s.keySlope), static_cast<double> (s.delta),
+                 s.releasePeakMs, s.releaseRmsMs, s.makeupGain, s.dryGain, s.keyHpHz, s.outputGain,
+                 s.stereoDiff, static_cast<double> (s.keySlope), static_cast<double> (s.delta),
                  static_cast<double> (s.bypass), static_cast<double> (s.peakFollowsRatio),
                  static_cast<double> (s.precise) };
     }
@@ -446,6 +446,21 @@ TEST_F (ProcessorTest, NonFiniteValuesAreKeptAsSentWhileTheEngineKeepsItsPreviou
 
         EXPECT_EQ (engineSettings (applied()), before) << sent;
     }
+
+    // Nor did any reach a coefficient: the audio nulls against a processor that never saw them.
+    CorvaneAudioProcessor untouched;
+    untouched.setCurrentProgram (6);
+    juce::AudioBuffer<float> held (2, 4096), expected (2, 4096);
+    juce::MidiBuffer none;
+    fillLoud (held);
+    fillLoud (expected);
+    for (auto* p : { &processor, &untouched })
+        p->prepareToPlay (44100.0, 4096);
+    processor.processBlock (held, none);
+    untouched.processBlock (expected, none);
+    for (int channel = 0; channel < 2; ++channel)
+        for (int i = 0; i < held.getNumSamples(); ++i)
+            ASSERT_EQ (held.getSample (channel, i), expected.getSample (channel, i)) << channel << " " << i;
 
     processor.setParameter (thresholdIndex, 0.5f);
     EXPECT_EQ (applied().getSettings().thresholdDb, -30.0);

@@ -109,15 +109,71 @@ void ReferenceEngine::reset()
     peakGainDb = -60.0;
 }
 
-CompressorEngine::Readings ReferenceEngine::process (const CompressorEngine& engine, double* left, double* right, int n)
+CompressorEngine::Readings ReferenceEngine::process (const EngineSettings& settings, double hostRate, double* left,
+                                                     double* right, int n)
 {
+    design (settings, hostRate);
+
     for (int i = 0; i < n; ++i)
-        frame (engine.getParams(), engine.getKeyFilter(), left[i], right[i]);
+        frame (left[i], right[i]);
 
     return { gain, peakGainDb, rmsGainDb };
 }
 
-void ReferenceEngine::frame (const EngineParams& p, const KeyFilter& filter, double& left, double& right)
+void ReferenceEngine::design (const EngineSettings& settings, double hostRate)
+{
+    // The engine recomputes on every set, and the processor sets only what changed: after
+    // a rate or quality change the slow RMS release is 3 x Release RMS, after a Release RMS
+    // change 4 x.
+    if (hostRate != lastHostRate || settings.precise != lastPrecise)
+        slowReleaseTimes = 3.0;
+    if (settings.releaseRmsMs != lastReleaseRmsMs)
+        slowReleaseTimes = 4.0;
+
+    s = settings;
+    lastHostRate = hostRate;
+    lastPrecise = s.precise;
+    lastReleaseRmsMs = s.releaseRmsMs;
+
+    oversampling = hostRate < 88200.0;
+    const double processRate = oversampling ? 2.0 * hostRate : hostRate;
+    // Eco evaluates at 2x processRate, Precise at 4x; a time constant counts steps at that rate.
+    const double evaluationRate = (s.precise ? 4.0 : 2.0) * processRate;
+    const auto coef = [&] (double ms) { return ms > 0.01 ? std::exp (-1000.0 / (evaluationRate * ms)) : 0.0; };
+    peakAttack = coef (s.attackMs);
+    rmsAttack1 = coef (s.attackMs + 2.5);
+    rmsAttack2 = coef (4.0 * s.attackMs + 10.0);
+    peakRelease = coef (s.releasePeakMs);
+    rmsRelease1 = coef (s.releaseRmsMs);
+    rmsRelease2 = coef (slowReleaseTimes * s.releaseRmsMs);
+    levelCoef = coef (0.5 * s.attackMs + 5.0);
+
+    // The mid stages' cut-offs; the side's sit 1.3 times higher. "Off" is a fixed 20 Hz.
+    const double f = s.keyHpHz, b = 1.02 * f;
+    std::vector<double> midHz { 20.0 };
+    if (s.keySlope == KeyFilter::slope3Db)
+        midHz = { b / 4, b / 2, b, 2 * b };
+    else if (s.keySlope == KeyFilter::slope6Db)
+        midHz = { f };
+    else if (s.keySlope == KeyFilter::slope12Db)
+        midHz = { 0.65 * f, 0.65 * f };
+
+    // Bilinear transform without pre-warping.
+    const auto highPass = [&] (double hz)
+    {
+        const double k = 2.0 * processRate, w = 2.0 * M_PI * hz;
+        return HighPass { k / (k + w), -k / (k + w), (k - w) / (k + w) };
+    };
+    stagesUsed = static_cast<int> (midHz.size());
+
+    for (int i = 0; i < stagesUsed; ++i)
+    {
+        midHp[i] = highPass (midHz[static_cast<size_t> (i)]);
+        sideHp[i] = highPass (1.3 * midHz[static_cast<size_t> (i)]);
+    }
+}
+
+void ReferenceEngine::frame (double& left, double& right)
 {
     const double l = std::isfinite (left) ? left : 0.0;
     const double r = std::isfinite (right) ? right : 0.0;
@@ -125,13 +181,13 @@ void ReferenceEngine::frame (const EngineParams& p, const KeyFilter& filter, dou
     const double n = noise[noiseIndex];
     double deltaL, deltaR, dL, dR;
 
-    if (p.oversampling)
+    if (oversampling)
     {
         // Zero-stuffed 2x interpolation: the doubled input makes up for the stuffed zero.
         double l0 = upL.push (2.0 * l), r0 = upR.push (2.0 * r);
         double l1 = upL.push (0.0), r1 = upR.push (0.0);
-        detectStage (p, filter, r0, l0, n);
-        detectStage (p, filter, r1, l1, n);
+        detectStage (r0, l0, n);
+        detectStage (r1, l1, n);
         deltaL = downL.push (l0);
         deltaR = downR.push (r0);
         downL.push (l1);
@@ -142,14 +198,12 @@ void ReferenceEngine::frame (const EngineParams& p, const KeyFilter& filter, dou
     else
     {
         double x = r, y = l;
-        detectStage (p, filter, x, y, n);
+        detectStage (x, y, n);
         deltaL = y;
         deltaR = x;
         dL = plainL.push (l);
         dR = plainR.push (r);
     }
-
-    const auto& s = p.settings;
 
     if (s.bypass)
     {
@@ -168,42 +222,40 @@ void ReferenceEngine::frame (const EngineParams& p, const KeyFilter& filter, dou
     }
 }
 
-void ReferenceEngine::detectStage (const EngineParams& p, const KeyFilter& filter, double& x, double& y, double n)
+void ReferenceEngine::detectStage (double& x, double& y, double n)
 {
     double mid = (x + y) * 0.5 + n;
     double side = (y - x) * 0.5 + n;
-    const int slope = filter.getSlope();
-    const int used = slope == KeyFilter::slope3Db ? 4 : slope == KeyFilter::slope12Db ? 2 : 1;
+    // Slope 3 dB/oct averages its stages, the others run theirs in series.
+    const bool averaged = s.keySlope == KeyFilter::slope3Db;
     double m[4], d[4];
 
-    for (int i = 0; i < used; ++i)
+    for (int i = 0; i < stagesUsed; ++i)
     {
-        const auto& c = filter.getStage (i);
         auto& h = stages[i];
-        const double inMid = slope == KeyFilter::slope3Db || i == 0 ? mid : m[i - 1];
-        const double inSide = slope == KeyFilter::slope3Db || i == 0 ? side : d[i - 1];
-        m[i] = c.midB0 * inMid + c.midB1 * h.midX1 + c.midA1 * h.midY1;
-        d[i] = c.sideB0 * inSide + c.sideB1 * h.sideX1 + c.sideA1 * h.sideY1;
+        const double inMid = averaged || i == 0 ? mid : m[i - 1];
+        const double inSide = averaged || i == 0 ? side : d[i - 1];
+        m[i] = midHp[i].b0 * inMid + midHp[i].b1 * h.midX1 + midHp[i].a1 * h.midY1;
+        d[i] = sideHp[i].b0 * inSide + sideHp[i].b1 * h.sideX1 + sideHp[i].a1 * h.sideY1;
         h = { inMid, m[i], inSide, d[i] };
     }
 
-    mid = slope == KeyFilter::slope3Db ? 0.25 * (m[0] + m[1] + m[2] + m[3]) : m[used - 1];
-    side = slope == KeyFilter::slope3Db ? 0.25 * (d[0] + d[1] + d[2] + d[3]) : d[used - 1];
+    mid = averaged ? 0.25 * (m[0] + m[1] + m[2] + m[3]) : m[stagesUsed - 1];
+    side = averaged ? 0.25 * (d[0] + d[1] + d[2] + d[3]) : d[stagesUsed - 1];
 
-    const double diff = p.settings.stereoDiff;
-    gain = detectorFrame (p, mid - diff * side, mid + diff * side, n);
+    gain = detectorFrame (mid - s.stereoDiff * side, mid + s.stereoDiff * side, n);
 
     // The gain lags its key by 16 frames; so does the audio it is applied to. At the host
     // rate the audio's delay is the dry signal's, 8 frames.
-    const double a = p.oversampling ? audioL.push (y) : plainL.samples.front();
-    const double b = p.oversampling ? audioR.push (x) : plainR.samples.front();
+    const double a = oversampling ? audioL.push (y) : plainL.samples.front();
+    const double b = oversampling ? audioR.push (x) : plainR.samples.front();
     y = gain * a - a;
     x = gain * b - b;
 }
 
-double ReferenceEngine::detectorFrame (const EngineParams& p, double k1, double k2, double n)
+double ReferenceEngine::detectorFrame (double k1, double k2, double n)
 {
-    const int factor = p.settings.precise ? 4 : 2;
+    const int factor = s.precise ? 4 : 2;
     auto& upA = factor == 4 ? keyUp4a : keyUp2a;
     auto& upB = factor == 4 ? keyUp4b : keyUp2b;
     auto& down = factor == 4 ? gainDown4 : gainDown2;
@@ -211,7 +263,7 @@ double ReferenceEngine::detectorFrame (const EngineParams& p, double k1, double 
 
     // F times the key makes up for the F - 1 stuffed zeros.
     for (int q = 0; q < factor; ++q)
-        g[q] = evaluate (p.curve, upA.push (q == 0 ? factor * k1 : 0.0), upB.push (q == 0 ? factor * k2 : 0.0), n);
+        g[q] = evaluate (upA.push (q == 0 ? factor * k1 : 0.0), upB.push (q == 0 ? factor * k2 : 0.0), n);
 
     const double decimated = down.push (g[0]);
 
@@ -221,25 +273,25 @@ double ReferenceEngine::detectorFrame (const EngineParams& p, double k1, double 
     return decimated;
 }
 
-double ReferenceEngine::evaluate (const DetectorCurve& c, double a, double b, double n)
+double ReferenceEngine::evaluate (double a, double b, double n)
 {
     // The larger signed key, sensed through the previous gain: the detector listens to
-    // the compressor's own output.
+    // the compressor's own output. The floor is -140 dB.
     const double m = b > a ? b : a;
-    const double sensed = std::max (std::abs (m * 0.5 * previousGain + m * 0.5), DetectorCurve::sensingFloor);
-    const double levelDb = std::log (sensed) * DetectorCurve::dbPerNeper;
-    averageLevel2Db = (averageLevel2Db - 2.0 * levelDb) * c.levelCoef + 2.0 * levelDb;
+    const double levelDb = 20.0 * std::log10 (std::max (std::abs (m * 0.5 * previousGain + m * 0.5), 1e-7));
+    averageLevel2Db = (averageLevel2Db - 2.0 * levelDb) * levelCoef + 2.0 * levelDb;
 
-    const double peakTarget = n + knee (levelDb + c.peakOffsetDb, c.kneeDb) * c.peakSlopeMinusOne;
-    peakEnvDb = follow (peakEnvDb, peakTarget, peakTarget > peakEnvDb ? c.peakReleaseCoef : c.peakAttackCoef);
+    const double peakSlope = s.peakFollowsRatio ? s.ratioSlope : 0.0;
+    const double peakTarget = n + knee (levelDb - s.thresholdDb - s.crestDb, s.kneeDb) * (peakSlope - 1.0);
+    peakEnvDb = follow (peakEnvDb, peakTarget, peakTarget > peakEnvDb ? peakRelease : peakAttack);
 
-    const double rmsTarget = n + knee (averageLevel2Db * 0.5 + c.rmsOffsetDb, c.kneeDb) * c.rmsSlopeMinusOne;
+    const double rmsTarget = n + knee (averageLevel2Db * 0.5 - s.thresholdDb, s.kneeDb) * (s.ratioSlope - 1.0);
     const bool releasing = rmsTarget > rmsEnvDb1;
-    rmsEnvDb1 = follow (rmsEnvDb1, rmsTarget, releasing ? c.rmsReleaseCoef1 : c.rmsAttackCoef1);
-    rmsEnvDb2 = follow (rmsEnvDb2, rmsTarget, releasing ? c.rmsReleaseCoef2 : c.rmsAttackCoef2);
+    rmsEnvDb1 = follow (rmsEnvDb1, rmsTarget, releasing ? rmsRelease1 : rmsAttack1);
+    rmsEnvDb2 = follow (rmsEnvDb2, rmsTarget, releasing ? rmsRelease2 : rmsAttack2);
     rmsGainDb = std::min (rmsEnvDb1, rmsEnvDb2);
     peakGainDb = peakEnvDb;
 
-    previousGain = std::exp (std::min (peakGainDb, rmsGainDb) * DetectorCurve::nepersPerDb);
+    previousGain = std::pow (10.0, std::min (peakGainDb, rmsGainDb) / 20.0);
     return previousGain;
 }

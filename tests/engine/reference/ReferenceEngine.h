@@ -2,12 +2,13 @@
 
 #include "CompressorEngine.h"
 
+#include <cmath>
 #include <deque>
 #include <vector>
 
 /** The compressor's per-frame definition, written plainly: the oracle the block engine
-    must agree with. It takes its settings, rates and curve from an engine, so that both
-    run on the same values, and carries its own state.
+    must agree with. It forms its own rates, curve, time constants and key filter from
+    the settings and the host rate, so that a wrong coefficient in the engine shows.
 
     Every filter is a shift register summing all its taps, zero-stuffed ones included;
     every delay is a queue. */
@@ -18,8 +19,8 @@ public:
 
     void reset();
 
-    /** n host frames in place, one by one, with the settings of `engine`. */
-    CompressorEngine::Readings process (const CompressorEngine& engine, double* left, double* right, int n);
+    /** n host frames in place, one by one, with these settings at this host rate. */
+    CompressorEngine::Readings process (const EngineSettings& settings, double hostRate, double* left, double* right, int n);
 
 private:
     /** A FIR over one signal: push a sample, sum every tap. */
@@ -50,11 +51,28 @@ private:
         double midX1 = 0.0, midY1 = 0.0, sideX1 = 0.0, sideY1 = 0.0;
     };
 
-    void frame (const EngineParams& p, const KeyFilter& filter, double& left, double& right);
+    /** A first-order high-pass: y = b0 x + b1 x[-1] + a1 y[-1]. */
+    struct HighPass
+    {
+        double b0, b1, a1;
+    };
+
+    void design (const EngineSettings& settings, double hostRate);
+    void frame (double& left, double& right);
     /** One frame of the detection stage: (x, y) = (right, left) in, the delta out. */
-    void detectStage (const EngineParams& p, const KeyFilter& filter, double& x, double& y, double n);
-    double detectorFrame (const EngineParams& p, double k1, double k2, double n);
-    double evaluate (const DetectorCurve& c, double a, double b, double n);
+    void detectStage (double& x, double& y, double n);
+    double detectorFrame (double k1, double k2, double n);
+    double evaluate (double a, double b, double n);
+
+    // What the settings of the current call mean at its rate.
+    EngineSettings s;
+    bool oversampling = true;
+    double peakAttack = 0.0, peakRelease = 0.0, rmsAttack1 = 0.0, rmsAttack2 = 0.0;
+    double rmsRelease1 = 0.0, rmsRelease2 = 0.0, levelCoef = 0.0;
+    HighPass midHp[KeyFilter::stageCount] {}, sideHp[KeyFilter::stageCount] {};
+    int stagesUsed = 1;
+    double lastHostRate = 0.0, lastReleaseRmsMs = NAN, slowReleaseTimes = 4.0;
+    bool lastPrecise = false;
 
     ShiftRegister upL, upR, downL, downR;
     ShiftRegister keyUp2a, keyUp2b, keyUp4a, keyUp4b, gainDown2, gainDown4;
