@@ -125,7 +125,8 @@ TEST_F (EditorTest, EveryControlLiesInsideTheFixedWindowAtItsArtworksSizeWithout
     EXPECT_EQ (controls, 20);
 
     // The red LED overlaps the blue one and lies over it.
-    EXPECT_GT (editor.getIndexOfChildComponent (&component ("rmsled")), editor.getIndexOfChildComponent (&component ("peakled")));
+    EXPECT_GT (editor.getIndexOfChildComponent (&component ("rmsled")),
+               editor.getIndexOfChildComponent (&component ("peakled")));
     EXPECT_FALSE (component ("infoScreen").isVisible());
     EXPECT_TRUE (component ("transferFunction").isVisible());
     EXPECT_EQ (selector().getText(), "Off");
