@@ -2,7 +2,6 @@
 
 namespace
 {
-const juce::Colour linkColour { 0xff0582ff };
 const char* const versionText = "2.0.0 beta 5";
 const char* const creditText = "DSP and interface: Halvorn audio team";
 }
@@ -16,7 +15,6 @@ InfoScreenComponent::InfoScreenComponent (const juce::String& name)
     linkButton.setButtonText (">> Halvorn");
     linkButton.setTooltip (webAddress);
     linkButton.setBounds (5, 76, 145, 24);
-    linkButton.setColour (juce::HyperlinkButton::textColourId, linkColour);
     addAndMakeVisible (linkButton);
 
     setSize (200, 132);
@@ -29,12 +27,12 @@ void InfoScreenComponent::paint (juce::Graphics& g)
     if (! isVisible())
         return;
 
-    g.setColour (juce::Colours::white);
+    g.setColour (findColour (titleColourId));
     g.setFont (juce::Font ("Arial", 15.0f, juce::Font::bold));
     g.drawSingleLineText ("VELMORA", 5, 17, juce::Justification::left);
 
     g.setFont (juce::Font ("Arial", 11.0f, juce::Font::plain));
-    g.setColour (juce::Colours::grey.brighter (2.0f));
+    g.setColour (findColour (textColourId));
     g.drawMultiLineText (juce::String ("Version: ") + versionText + "\n\n" + creditText
                              + "\n\nManual, news and updates:",
                          5, 30, 190);

@@ -16,6 +16,14 @@ public:
 
     static constexpr const char* webAddress = "https://www.halvorn.com/velmora";
 
+    /** The panel's colours, set by the look-and-feel; the link takes the hyperlink
+        button's text colour. */
+    enum ColourIds
+    {
+        titleColourId = 0x7e00400,
+        textColourId = 0x7e00401,
+    };
+
 private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (InfoScreenComponent)
 };

@@ -2,11 +2,18 @@
 
 #include "Artwork.h"
 #include "ClassicColours.h"
+#include "InfoScreenComponent.h"
+#include "ReductionMeterComponent.h"
+#include "ReductionMeterScaleComponent.h"
+#include "TranferFunctionComponent.h"
 
 namespace
 {
 const juce::String arialName { "Arial" };
 const juce::String arialReplacement { "Liberation Sans" };
+
+/** A label with exactly this background shows the box picture instead. */
+const juce::Colour boxPictureBackground { 0xff000000 };
 }
 
 LookAndFeelCustom::LookAndFeelCustom()
@@ -26,14 +33,43 @@ LookAndFeelCustom::LookAndFeelCustom()
     // The knobs' value boxes: white text on the box picture, which a black background
     // selects, framed by a translucent black line.
     setColour (juce::Slider::textBoxTextColourId, Colour (0xffffffff));
-    setColour (juce::Slider::textBoxBackgroundColourId, Colour (0xff000000));
+    setColour (juce::Slider::textBoxBackgroundColourId, boxPictureBackground);
     setColour (juce::Slider::textBoxHighlightColourId, Colour (0xffffffff));
     setColour (juce::Slider::textBoxOutlineColourId, Colour (0xb2000000));
+
+    setDisplayColours();
 
     scrollbarShadow.setShadowProperties (juce::DropShadow (juce::Colours::black.withAlpha (0.6f), 4, {}));
 }
 
 LookAndFeelCustom::~LookAndFeelCustom() = default;
+
+void LookAndFeelCustom::setDisplayColours()
+{
+    using juce::Colour;
+
+    // One blue for what the signal does (curve, bars, the link beside them), one red for
+    // the limits it meets (threshold, over-range); their translucent shades show extent.
+    const Colour blue { 0xff0582ff };
+    const Colour red { 0xffff1400 };
+    const auto faintBlue = blue.withAlpha ((juce::uint8) 50);
+
+    setColour (TranferFunctionComponent::diagonalColourId, Colour (0xff012037));
+    setColour (TranferFunctionComponent::peakCurveColourId, faintBlue);
+    setColour (TranferFunctionComponent::curveColourId, blue);
+    setColour (TranferFunctionComponent::thresholdColourId, red);
+    setColour (TranferFunctionComponent::kneeColourId, red.withAlpha ((juce::uint8) 30));
+
+    setColour (ReductionMeterComponent::heldBarColourId, faintBlue);
+    setColour (ReductionMeterComponent::currentBarColourId, blue);
+    setColour (ReductionMeterComponent::overRangeColourId, red);
+    setColour (ReductionMeterScaleComponent::tickColourId, Colour (0xff555555));
+    setColour (ReductionMeterScaleComponent::labelColourId, Colour (0xffffffff));
+
+    setColour (InfoScreenComponent::titleColourId, juce::Colours::white);
+    setColour (InfoScreenComponent::textColourId, juce::Colours::grey.brighter (2.0f));
+    setColour (juce::HyperlinkButton::textColourId, blue);
+}
 
 juce::Typeface::Ptr LookAndFeelCustom::getTypefaceForFont (const juce::Font& font)
 {
@@ -81,7 +117,7 @@ void LookAndFeelCustom::positionComboBoxText (juce::ComboBox& box, juce::Label& 
 
 void LookAndFeelCustom::drawLabel (juce::Graphics& g, juce::Label& label)
 {
-    if (label.findColour (juce::Label::backgroundColourId) == juce::Colour (0xff000000))
+    if (label.findColour (juce::Label::backgroundColourId) == boxPictureBackground)
     {
         const auto density = Artwork::densityFor (g);
         Artwork::drawAt (g, Artwork::box50 (density), density, 0, 0);

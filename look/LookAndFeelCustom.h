@@ -44,6 +44,9 @@ public:
     static int frameIndex (double proportion, int numFrames);
 
 private:
+    /** The colours of the transfer display, the meter, its scale and the info panel. */
+    void setDisplayColours();
+
     juce::DropShadowEffect scrollbarShadow;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (LookAndFeelCustom)

@@ -14,6 +14,9 @@ LookAndFeelCustom2::LookAndFeelCustom2()
     setColour (juce::TextEditor::focusedOutlineColourId, findColour (juce::TextButton::buttonColourId));
     setColour (juce::Slider::backgroundColourId, Colour (0xff000000));
     setColour (juce::Slider::thumbColourId, Colour (0xff555555));
+
+    // The value text, drawn on the box picture in place of a text box.
+    setColour (juce::Slider::textBoxTextColourId, Colour (0xffffffff));
 }
 
 LookAndFeelCustom2::~LookAndFeelCustom2() = default;
@@ -21,7 +24,7 @@ LookAndFeelCustom2::~LookAndFeelCustom2() = default;
 void LookAndFeelCustom2::drawRotarySlider (juce::Graphics& g, int, int, int width, int height, float, float,
                                            float, juce::Slider& slider)
 {
-    g.setColour (juce::Colour (0xffffffff));
+    g.setColour (slider.findColour (juce::Slider::textBoxTextColourId));
     const auto density = Artwork::densityFor (g);
     Artwork::drawAt (g, Artwork::box55 (density), density, 0, 0);
     g.setFont (juce::Font ("Arial", 12.0f, juce::Font::plain));

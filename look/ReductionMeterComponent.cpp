@@ -2,13 +2,6 @@
 
 #include "ParameterTable.h"
 
-namespace
-{
-const juce::Colour heldColour { 0x320582ff };
-const juce::Colour currentColour { 0xff0582ff };
-const juce::Colour overRangeColour { 0xffff1400 };
-}
-
 ReductionMeterComponent::ReductionMeterComponent (const juce::String& name)
     : juce::Button (name)
 {
@@ -31,14 +24,14 @@ void ReductionMeterComponent::paintButton (juce::Graphics& g, bool, bool)
     const auto pixelsPerDb = rangeFactor (meterScale) * 10.0f;
     const auto heldHeight = heldReductionDb * pixelsPerDb;
 
-    g.setColour (heldColour);
+    g.setColour (findColour (heldBarColourId));
     g.fillRoundedRectangle (0.0f, 0.0f, (float) width, heldHeight, 1.0f);
-    g.setColour (currentColour);
+    g.setColour (findColour (currentBarColourId));
     g.fillRoundedRectangle (0.0f, 0.0f, (float) width, currentReductionDb * pixelsPerDb, 1.0f);
 
     if (heldHeight > (float) height)
     {
-        g.setColour (overRangeColour);
+        g.setColour (findColour (overRangeColourId));
         g.fillRoundedRectangle (0.0f, (float) height - 2.0f, (float) width, 2.0f, 1.0f);
     }
 }

@@ -21,6 +21,14 @@ public:
     static constexpr int width = 30;
     static constexpr int height = 130;
 
+    /** The meter's colours, set by the look-and-feel. */
+    enum ColourIds
+    {
+        heldBarColourId = 0x7e00200,      /**< the slowly falling held value */
+        currentBarColourId = 0x7e00201,   /**< the current value, drawn over the held one */
+        overRangeColourId = 0x7e00202,    /**< the mark of a held value beyond the range */
+    };
+
 private:
     void paintButton (juce::Graphics& g, bool isMouseOverButton, bool isButtonDown) override;
 

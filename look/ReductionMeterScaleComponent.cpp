@@ -5,8 +5,6 @@
 
 namespace
 {
-const juce::Colour tickColour { 0xff555555 };
-const juce::Colour labelColour { 0xffffffff };
 constexpr int numRows = 34;
 }
 
@@ -34,6 +32,8 @@ void ReductionMeterScaleComponent::paintButton (juce::Graphics& g, bool, bool)
     // Rows are 5 px apart, so a label every 4 rows stands 20 px (one major step) apart;
     // the scale starts 5 px above the meter, which puts label k level with k dB.
     const auto dbPerRow = 0.5f / ReductionMeterComponent::rangeFactor (meterScale);
+    const auto tickColour = findColour (tickColourId);
+    const auto labelColour = findColour (labelColourId);
 
     for (int i = 0; i < numRows; ++i)
     {

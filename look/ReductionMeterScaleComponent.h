@@ -14,6 +14,13 @@ public:
 
     float meterScale = 0.0f;
 
+    /** The scale's colours, set by the look-and-feel. */
+    enum ColourIds
+    {
+        tickColourId = 0x7e00300,
+        labelColourId = 0x7e00301,
+    };
+
 private:
     void paintButton (juce::Graphics& g, bool isMouseOverButton, bool isButtonDown) override;
 

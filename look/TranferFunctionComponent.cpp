@@ -5,12 +5,6 @@
 
 namespace
 {
-const juce::Colour diagonalColour { 0xff012037 };
-const juce::Colour peakColour { 0x320582ff };
-const juce::Colour curveColour { 0xff0582ff };
-const juce::Colour thresholdColour { 0xffff1400 };
-const juce::Colour kneeColour { 0x1eff1400 };
-
 double inputLevelDb (int column)
 {
     return -(TranferFunctionComponent::size - column) / 2.0;
@@ -60,7 +54,7 @@ void TranferFunctionComponent::paint (juce::Graphics& g)
     if (! isVisible())
         return;
 
-    g.setColour (diagonalColour);
+    g.setColour (findColour (diagonalColourId));
     g.drawLine (0.0f, (float) size, (float) size, 0.0f, 1.0f);
 
     paintCurves (g);
@@ -73,6 +67,8 @@ void TranferFunctionComponent::paintCurves (juce::Graphics& g) const
     // The translucent segments run from each combined point to the next peak point,
     // shading the band where the main path reduces more than the peak path.
     juce::Point<float> previous;
+    const auto peakColour = findColour (peakCurveColourId);
+    const auto curveColour = findColour (curveColourId);
 
     for (int x = 0; x < size; ++x)
     {
@@ -96,9 +92,9 @@ void TranferFunctionComponent::paintThreshold (juce::Graphics& g) const
     const auto yT = -juce::roundToInt (2.0f * thresholdDb + 2.0f * makeupDb);
     const auto yK = -juce::roundToInt (2.0f * (thresholdDb - kneeDb) + 2.0f * makeupDb);
 
-    g.setColour (thresholdColour);
+    g.setColour (findColour (thresholdColourId));
     g.drawRect (0, yT, size, 1, 1);
-    g.setColour (kneeColour);
+    g.setColour (findColour (kneeColourId));
     g.fillRect (0, yT, size, yK - yT);
 }
 
@@ -114,7 +110,7 @@ void TranferFunctionComponent::paintReadout (juce::Graphics& g) const
     const auto dryShare = scale * dryGain;
     const auto wetShare = scale * wetGain;
 
-    auto colour = curveColour;
+    auto colour = findColour (curveColourId);
     if (dryShare < 0.5f)
         colour = colour.withMultipliedAlpha (2.0f * dryShare);
 

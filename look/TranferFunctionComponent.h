@@ -34,6 +34,16 @@ public:
 
     static constexpr int size = 130;
 
+    /** The display's colours, set by the look-and-feel. */
+    enum ColourIds
+    {
+        diagonalColourId = 0x7e00100,    /**< the unity line */
+        peakCurveColourId = 0x7e00101,   /**< the segments towards the peak path */
+        curveColourId = 0x7e00102,       /**< the combined curve and the dry/wet readout */
+        thresholdColourId = 0x7e00103,   /**< the threshold line */
+        kneeColourId = 0x7e00104,        /**< the band of the knee's lower half */
+    };
+
 private:
     void paintCurves (juce::Graphics& g) const;
     void paintThreshold (juce::Graphics& g) const;
