@@ -7,6 +7,7 @@
 #include "RenderPicture.h"
 #include "SettingText.h"
 #include "SystemError.h"
+#include "WavHeader.h"
 
 #include <cerrno>
 #include <csignal>
@@ -303,14 +304,7 @@ std::unique_ptr<juce::AudioFormatWriter> RenderCommand::createWriter (const juce
     juce::AudioFormat& format = options.writesFlac() ? static_cast<juce::AudioFormat&> (flac) : wav;
 
     auto stream = output.create (temporary, firstError);
-    std::unique_ptr<juce::AudioFormatWriter> writer;
-    // A float WAV needs the extensible format, which a channel layout brings, for readers
-    // to take it without a warning; 24-bit files keep the plain header.
-    if (options.floatOutput)
-        writer.reset (format.createWriterFor (stream.get(), sampleRate, numChannels == 1 ? juce::AudioChannelSet::mono() : juce::AudioChannelSet::stereo(),
-                                              32, {}, 0));
-    else
-        writer.reset (format.createWriterFor (stream.get(), sampleRate, numChannels, 24, {}, 0));
+    std::unique_ptr<juce::AudioFormatWriter> writer (format.createWriterFor (stream.get(), sampleRate, numChannels, options.floatOutput ? 32 : 24, {}, 0));
     if (writer == nullptr)
         throw Failure ("cannot write " + outputName());
 
@@ -331,6 +325,10 @@ void RenderCommand::finish (const juce::TemporaryFile& temporary, int writeError
     stopIfInterrupted (outputName());
     if (writeError != 0)
         throw Failure ("cannot write " + outputName() + ": " + SystemError::describe (writeError));
+
+    // Readers warn of a float WAV without the fact chunk; beyond 4 GB it is RF64 and needs none.
+    if (options.floatOutput)
+        WavHeader::completeFloatFormat (temporary.getFile(), expectedLength);
 
     // The finished file must read back whole.
     std::unique_ptr<juce::AudioFormatReader> reader (formats.createReaderFor (temporary.getFile()));

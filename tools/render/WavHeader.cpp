@@ -84,3 +84,36 @@ juce::String WavHeader::encodingName (int formatTag)
         default:     return {};
     }
 }
+
+bool WavHeader::completeFloatFormat (const juce::File& file, juce::int64 numFrames)
+{
+    // RIFF, WAVE, JUNK of 52 bytes, fmt of 16: 84 bytes from offset 12, rewritten as
+    // JUNK of 38, fmt of 18 and fact of 4, so nothing after them moves.
+    constexpr int start = 12;
+    constexpr int length = 84;
+    juce::uint8 bytes[start + length];
+    {
+        juce::FileInputStream in (file);
+        if (! in.openedOk() || in.read (bytes, sizeof (bytes)) != static_cast<int> (sizeof (bytes)))
+            return false;
+    }
+    const auto chunk = [&bytes] (int at, const char* id, juce::uint32 size)
+    { return std::memcmp (bytes + at, id, 4) == 0 && juce::ByteOrder::littleEndianInt (bytes + at + 4) == size; };
+    if (! chunk (start, "JUNK", 52) || ! chunk (start + 60, "fmt ", 16) || juce::ByteOrder::littleEndianShort (bytes + start + 68) != ieeeFloat)
+        return false;
+
+    juce::MemoryOutputStream out;
+    out.write ("JUNK", 4);
+    out.writeInt (38);
+    out.writeRepeatedByte (0, 38);
+    out.write ("fmt ", 4);
+    out.writeInt (18);
+    out.write (bytes + start + 68, 16);
+    out.writeShort (0);
+    out.write ("fact", 4);
+    out.writeInt (4);
+    out.writeInt (static_cast<int> (numFrames));
+
+    juce::FileOutputStream patch (file);
+    return patch.openedOk() && patch.setPosition (start) && patch.write (out.getData(), out.getDataSize()) && (patch.flush(), patch.getStatus().wasOk());
+}

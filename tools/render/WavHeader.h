@@ -24,6 +24,11 @@ struct WavHeader
         chunk. The stream is left at an unspecified place. */
     static std::optional<WavHeader> read (juce::InputStream& in);
 
+    /** Gives a float WAV file written by the framework the 18-byte format chunk and the
+        fact chunk that readers expect of it, in the room of the padding chunk the
+        framework leaves ahead of the format; false when the file is not laid out so. */
+    static bool completeFloatFormat (const juce::File& file, juce::int64 numFrames);
+
     /** What a format tag the framework does not read is called, or an empty text. */
     static juce::String encodingName (int formatTag);
 };
