@@ -1,7 +1,7 @@
 # JUCE's standalone window, copied with two changes: it includes its utility header
 # through the module path (the copy lives in the build folder), and the banner saying
 # that the audio input is muted shows only while the audio device has inputs to mute,
-# following the device as the user changes it. Only the standalone application's own
+# following the device as the user changes it, and says so when there is no device. Only the standalone application's own
 # window code includes the copy; JUCE's own standalone application is not built.
 include(${CMAKE_CURRENT_LIST_DIR}/PatchFile.cmake)
 
@@ -38,8 +38,24 @@ velmora_patch_file("${JUCE_MODULES_DIR}/juce_audio_plugin_client/Standalone/juce
 ]=]
     [=[            shouldShowNotification = newInputMutedValue;]=]
     [=[            const auto* device = owner.getDeviceManager().getCurrentAudioDevice();
-            shouldShowNotification = newInputMutedValue && owner.pluginHolder->getProcessorHasPotentialFeedbackLoop()
-                                     && device != nullptr && ! device->getActiveInputChannels().isZero();]=]
+            // Without a device the window says so too, where the muted input is shown.
+            shouldShowNotification = device == nullptr
+                                     || (newInputMutedValue && owner.pluginHolder->getProcessorHasPotentialFeedbackLoop()
+                                         && ! device->getActiveInputChannels().isZero());
+            notification.showNoDevice (device == nullptr);]=]
+    [=[        private:
+            Label notification;
+            TextButton settingsButton;]=]
+    [=[            void showNoDevice (bool noDevice)
+            {
+                notification.setText (noDevice ? "No audio device: choose one in Settings..."
+                                               : "Audio input is muted to avoid feedback loop",
+                                      dontSendNotification);
+            }
+
+        private:
+            Label notification;
+            TextButton settingsButton;]=]
     [=[        void valueChanged (Value& value) override     { inputMutedChanged (value.getValue()); }]=]
     [=[        void valueChanged (Value& value) override     { inputMutedChanged (value.getValue()); }
         void changeListenerCallback (ChangeBroadcaster*) override { inputMutedChanged (inputMutedValue.getValue()); }]=])

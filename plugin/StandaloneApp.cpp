@@ -1,5 +1,7 @@
 #include "StandaloneApp.h"
 
+#include "VelmoraIcon.h"
+
 StandaloneApp::StandaloneApp()
 {
     juce::PropertiesFile::Options options;
@@ -28,8 +30,32 @@ void StandaloneApp::anotherInstanceStarted (const juce::String&)
 {
 }
 
+// Without a device chosen yet, a running JACK server (or PipeWire's) comes first: the
+// framework would otherwise open ALSA, the first type it lists. The choice is saved as
+// the user's would be, and without a server the framework falls back to ALSA.
+void StandaloneApp::preferJack (juce::PropertySet& settings)
+{
+    if (settings.containsKey ("audioSetup"))
+        return;
+
+    std::unique_ptr<juce::AudioIODeviceType> jack (juce::AudioIODeviceType::createAudioIODeviceType_JACK());
+    if (jack == nullptr)
+        return;
+    jack->scanForDevices();
+    const auto outputs = jack->getDeviceNames (false);
+    if (outputs.isEmpty())
+        return;
+
+    juce::XmlElement setup ("DEVICESETUP");
+    setup.setAttribute ("deviceType", jack->getTypeName());
+    setup.setAttribute ("audioOutputDeviceName", outputs[0]);
+    setup.setAttribute ("audioInputDeviceName", jack->getDeviceNames (true)[0]);
+    settings.setValue ("audioSetup", &setup);
+}
+
 void StandaloneApp::initialise (const juce::String&)
 {
+    preferJack (*properties.getUserSettings());
     const juce::StandalonePluginHolder::PluginInOuts channels[] { JucePlugin_PreferredChannelConfigurations };
     const auto background = juce::LookAndFeel::getDefaultLookAndFeel().findColour (juce::ResizableWindow::backgroundColourId);
 
@@ -37,6 +63,12 @@ void StandaloneApp::initialise (const juce::String&)
                                                  juce::String(), nullptr,
                                                  juce::Array<juce::StandalonePluginHolder::PluginInOuts> (channels, juce::numElementsInArray (channels)));
     window->setVisible (true);
+
+    // Docks match the window to the desktop entry by its class and show this icon.
+    const auto icon = juce::ImageCache::getFromMemory (VelmoraIcon::velmora_128_png, VelmoraIcon::velmora_128_pngSize);
+    window->setIcon (icon);
+    if (auto* peer = window->getPeer())
+        peer->setIcon (icon);
 }
 
 void StandaloneApp::shutdown()

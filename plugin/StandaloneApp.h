@@ -20,6 +20,8 @@ public:
     void systemRequestedQuit() override;
 
 private:
+    static void preferJack (juce::PropertySet& settings);
+
     juce::ApplicationProperties properties;
     std::unique_ptr<StandaloneWindow> window;
 };

@@ -14,7 +14,7 @@ namespace
 {
 const char* const usage =
     "Usage: velmora\n"
-    "  or:  velmora --help | --version\n"
+    "  or:  velmora -h | --help | -V | --version\n"
     "\n"
     "Runs the Velmora stereo feedback compressor on the audio device in a window of its\n"
     "own. The window's Options menu chooses the audio device, a factory program and\n"
@@ -22,7 +22,7 @@ const char* const usage =
     "\n"
     "Options:\n"
     "  -h, --help     show this help and exit\n"
-    "  --version      show the version and exit\n";
+    "  -V, --version  show the version and exit\n";
 
 /** The exit status when the arguments ask for an answer instead of the window. */
 std::optional<int> answerArguments (int argc, char* argv[])
@@ -33,7 +33,7 @@ std::optional<int> answerArguments (int argc, char* argv[])
         return 0;
     }
 
-    if (argc == 2 && std::strcmp (argv[1], "--version") == 0)
+    if (argc == 2 && (std::strcmp (argv[1], "--version") == 0 || std::strcmp (argv[1], "-V") == 0))
     {
         std::puts ("velmora " JucePlugin_VersionString);
         return 0;

@@ -12,6 +12,7 @@ packages=(
     xvfb xauth fonts-liberation lv2file lv2-dev sordi lilv-utils
     clang libclang-rt-14-dev qemu-user
     dpkg-dev lintian help2man man-db desktop-file-utils x11-utils
+    libjack-jackd2-dev jackd2
 )
 
 missing=()

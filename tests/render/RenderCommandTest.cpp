@@ -11,6 +11,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -265,7 +266,7 @@ TEST_F (RenderTest, SettingsAreReadInTheParametersUnitsAndListedOnesShownByName)
 {
     write ("in.wav", clicks (4000, { 100 }));
     const std::tuple<const char*, int, const char*> settings[] {
-        { "makeup=0", makeupIndex, "0.0 dB" }, { "attack=1", attackIndex, "1.0 ms" }, { "ratio=4:1", ratioIndex, "4.0:1" },
+        { "makeup=0", makeupIndex, "0.0 dB" }, { "attack=1", attackIndex, "1.0 ms" }, { "Ratio=4:1", ratioIndex, "4.0:1" }, { "peakratio=off", peakRatioIndex, "Compressor" },
         { "threshold=norm:0.3", thresholdIndex, "-18.0 dB" }, { "releasepeak=1.5 s", releasePeakIndex, "1.5 s" },
         { "keyhpfrequency=0.2kHz", keyHpFrequencyIndex, "200 Hz" }, { "quality=eco", qualityIndex, "Eco" },
         { "delta=yes", deltaIndex, "on" }, { "keyhpslope=12", keyHpSlopeIndex, "12 dB/oct" }, { "drymix=-6", dryMixIndex, "-6.0 dB" }
@@ -385,6 +386,9 @@ TEST_P (BadInputTest, OneErrorLineAFailingExitAndNoOutputFile)
     file ("text.wav").replaceWithText ("not audio at all");
     file ("old.wav").replaceWithText ("an earlier render");
     ASSERT_TRUE (file ("in.wav").createSymbolicLink (file ("link.wav"), false));
+    ASSERT_TRUE (file ("folder.wav").createDirectory());
+    write ("slow.wav", clicks (100, { 10 }), 7999.0);
+    file ("w64.wav").replaceWithData ("riff\x2e\x91\xcf\x11\xa5\xd6\x28\xdb\x04\xc1\x00\x00", 16);
     juce::MemoryBlock inputBytes, inputAfter;
     file ("in.wav").loadFileAsData (inputBytes);
 
@@ -401,7 +405,7 @@ TEST_P (BadInputTest, OneErrorLineAFailingExitAndNoOutputFile)
 
     // Only the files the test made: no output, no temporary left behind, the earlier
     // render untouched.
-    EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFilesAndDirectories | juce::File::ignoreHiddenFiles, "*"), 4);
+    EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFilesAndDirectories | juce::File::ignoreHiddenFiles, "*"), 7);
     EXPECT_EQ (folder.findChildFiles (juce::File::findFiles, false, ".*").size(), 0);
     EXPECT_EQ (file ("old.wav").loadFileAsString(), "an earlier render");
     file ("in.wav").loadFileAsData (inputAfter);
@@ -414,7 +418,7 @@ INSTANTIATE_TEST_SUITE_P (Cases, BadInputTest,
         BadInput { "NotAudio", { "text.wav", "old.wav" }, "cannot read", 1 },
         BadInput { "UnknownProgramName", { "-p", "No Such Program", "in.wav", "out.wav" }, "unknown program 'No Such Program'", 2 },
         BadInput { "ProgramNameMisspelt", { "-p", "Drum Bus: Snapy", "in.wav", "out.wav" }, "closest: 'Drum Bus: Snappy', 'Drum Bus:", 2 },
-        BadInput { "ProgramNumberTooHigh", { "-p", "16", "in.wav", "out.wav" }, "unknown program '16'", 2 },
+        BadInput { "ProgramNumberTooHigh", { "-p", "16", "in.wav", "out.wav" }, "unknown program '16': the numbers run 1 to 15", 2 },
         BadInput { "ProgramNumberZero", { "-p", "0", "in.wav", "out.wav" }, "unknown program '0'", 2 },
         BadInput { "UnknownKey", { "in.wav", "old.wav", "loudness=0.5" }, "unknown parameter key 'loudness'", 2 },
         BadInput { "BareNumberOutsideTheRange", { "in.wav", "out.wav", "threshold=1" }, "'threshold' must be from -60 to 0 dB, not '1'", 2 },
@@ -427,9 +431,14 @@ INSTANTIATE_TEST_SUITE_P (Cases, BadInputTest,
         BadInput { "OutputIsTheInput", { "in.wav", "in.wav" }, "is the input file", 2 },
         BadInput { "OutputLinksToTheInput", { "in.wav", "link.wav" }, "is the input file", 2 },
         BadInput { "PictureNotPng", { "--picture", "picture.jpg", "in.wav", "out.wav" }, "must end in .png", 2 },
-        BadInput { "PictureFolderMissing", { "--picture", "no/such/folder/p.png", "in.wav", "out.wav" }, "cannot write", 1 },
-        BadInput { "OutputFolderMissing", { "in.wav", "no/such/folder/out.wav" }, "cannot write", 1 },
+        BadInput { "PictureFolderMissing", { "--picture", "no/such/folder/p.png", "in.wav", "out.wav" }, "p.png: no such folder", 1 },
+        BadInput { "OutputFolderMissing", { "in.wav", "no/such/folder/out.wav" }, "out.wav: no such folder", 1 },
+        BadInput { "OutputIsAFolder", { "in.wav", "folder.wav" }, "folder.wav: is a folder", 1 },
+        BadInput { "InputIsAFolder", { "folder.wav", "out.wav" }, "folder.wav: is a folder", 1 },
+        BadInput { "RateBelowTheRange", { "slow.wav", "out.wav" }, "7999 Hz is outside the supported range of 8000 to 768000 Hz", 1 },
+        BadInput { "Wave64", { "w64.wav", "out.wav" }, "a Sony Wave64 file, which is not supported", 1 },
         BadInput { "OutputFormatUnknown", { "in.wav", "out.mp3" }, "must end in .wav or .flac", 2 },
+        BadInput { "TypeUnknown", { "-t", "mp3", "in.wav", "-" }, "takes wav or flac, not 'mp3'", 2 },
         BadInput { "FloatFlac", { "--float", "in.wav", "out.flac" }, "WAV output only", 2 },
         BadInput { "InputMissingAltogether", { "in.wav" }, "expected an input and an output file", 2 }),
     [] (const auto& testCase) { return std::string (testCase.param.what); });
@@ -564,4 +573,132 @@ TEST_F (RenderTest, ATruncatedWavRendersTheSamplesThatAreThere)
     ASSERT_EQ (run.exitCode, 0) << run.output;
     EXPECT_TRUE (run.output.contains ("warning: " + file ("cut.wav").getFullPathName() + " holds 4000 of the 10000 samples")) << run.output;
     EXPECT_EQ (read ("out.wav").getNumSamples(), 4000);
+}
+
+namespace
+{
+    // As sox -e floating-point -b 64 writes it: a plain fmt chunk, tag 3, 64 bits.
+    juce::MemoryBlock float64Wav (const juce::AudioBuffer<float>& audio, double sampleRate)
+    {
+        const int channels = audio.getNumChannels();
+        const auto dataBytes = static_cast<int> (audio.getNumSamples() * channels * 8);
+        juce::MemoryOutputStream out;
+        out.write ("RIFF", 4);
+        out.writeInt (36 + dataBytes);
+        out.write ("WAVEfmt ", 8);
+        out.writeInt (16);
+        out.writeShort (3);
+        out.writeShort (static_cast<short> (channels));
+        out.writeInt (static_cast<int> (sampleRate));
+        out.writeInt (static_cast<int> (sampleRate) * channels * 8);
+        out.writeShort (static_cast<short> (channels * 8));
+        out.writeShort (64);
+        out.write ("data", 4);
+        out.writeInt (dataBytes);
+        for (int i = 0; i < audio.getNumSamples(); ++i)
+            for (int channel = 0; channel < channels; ++channel)
+                out.writeDouble (audio.getSample (channel, i));
+        return out.getMemoryBlock();
+    }
+
+    /** velmora-render run by the shell, for its redirections: "$0" is the renderer. */
+    RenderRun runInShell (const juce::String& script)
+    {
+        juce::ChildProcess process;
+        RenderRun run;
+        if (process.start (juce::StringArray { "/bin/sh", "-c", script, VELMORA_RENDER_PATH }, juce::ChildProcess::wantStdErr))
+        {
+            run.output = process.readAllProcessOutput();
+            process.waitForProcessToFinish (60000);
+            run.exitCode = static_cast<int> (process.getExitCode());
+        }
+        return run;
+    }
+}
+
+TEST_F (RenderTest, SixtyFourBitFloatWavRendersAsItsThirtyTwoBitCopyAndFloatOutputHasAFactChunk)
+{
+    auto input = music (6000, 48000.0);
+    input.setSample (1, 10, 0.1f + 1.0e-9f);
+    const auto bytes = float64Wav (input, 48000.0);
+    file ("in64.wav").replaceWithData (bytes.getData(), bytes.getSize());
+    write ("in32.wav", input, 48000.0, 32);
+
+    ASSERT_EQ (render ({ "--float", "in64.wav", "out64.wav" }).exitCode, 0);
+    ASSERT_EQ (render ({ "--float", "in32.wav", "out32.wav" }).exitCode, 0);
+    juce::MemoryBlock from64, from32;
+    file ("out64.wav").loadFileAsData (from64);
+    file ("out32.wav").loadFileAsData (from32);
+    EXPECT_EQ (from64, from32);
+
+    // The fmt chunk with its (empty) extension and a fact chunk with the length, as
+    // readers expect of float WAV.
+    const auto* header = static_cast<const char*> (from32.getData());
+    EXPECT_EQ (std::memcmp (header + 58, "fmt \x12\0\0\0", 8), 0);
+    EXPECT_EQ (std::memcmp (header + 84, "fact\x04\0\0\0", 8), 0);
+    EXPECT_EQ (juce::ByteOrder::littleEndianInt (header + 92), 6000u);
+}
+
+TEST_F (RenderTest, NonFiniteInputIsCountedAndLeftOutOfTheInputsLevels)
+{
+    auto input = clicks (4000, { 100 });
+    input.setSample (0, 200, std::numeric_limits<float>::quiet_NaN());
+    input.setSample (1, 300, std::numeric_limits<float>::infinity());
+    input.setSample (1, 301, -std::numeric_limits<float>::infinity());
+    write ("in.wav", input);
+
+    const auto run = render ({ "in.wav", "out.wav" });
+    ASSERT_EQ (run.exitCode, 0) << run.output;
+    EXPECT_TRUE (run.output.contains ("warning: 3 input samples were not finite")) << run.output;
+    EXPECT_TRUE (run.output.contains ("input:  peak -6.0 dBFS")) << run.output;
+}
+
+TEST_F (RenderTest, StandardStreamsCarryTheSameAudioAndTheReportGoesToStandardError)
+{
+    write ("in.wav", music (5000, 44100.0), 44100.0, 16);
+    const auto in = file ("in.wav").getFullPathName().quoted();
+    ASSERT_EQ (render ({ "in.wav", "file.wav" }).exitCode, 0);
+    ASSERT_EQ (render ({ "in.wav", "file.flac" }).exitCode, 0);
+
+    const auto piped = runInShell ("\"$0\" - - < " + in + " > " + file ("piped.wav").getFullPathName().quoted());
+    ASSERT_EQ (piped.exitCode, 0) << piped.output;
+    EXPECT_TRUE (piped.output.contains ("wrote standard output (5000 samples")) << piped.output;
+    ASSERT_EQ (runInShell ("cat " + in + " | \"$0\" -t flac - - > " + file ("piped.flac").getFullPathName().quoted()).exitCode, 0);
+    for (const auto* name : { "wav", "flac" })
+    {
+        juce::MemoryBlock direct, throughPipes;
+        file (juce::String ("file.") + name).loadFileAsData (direct);
+        file (juce::String ("piped.") + name).loadFileAsData (throughPipes);
+        EXPECT_EQ (direct, throughPipes) << name;
+    }
+
+    const auto full = runInShell ("\"$0\" " + in + " - > /dev/full");
+    EXPECT_EQ (full.exitCode, 1);
+    EXPECT_TRUE (full.output.contains ("error: cannot write to standard output: no space left on the device")) << full.output;
+}
+
+TEST_F (RenderTest, ReplacingKeepsThePermissionsAndWritesThroughALink)
+{
+    write ("in.wav", clicks (2000, { 10 }));
+    file ("private.wav").replaceWithText ("earlier");
+    ASSERT_EQ (chmod (file ("private.wav").getFullPathName().toRawUTF8(), 0600), 0);
+    file ("target.wav").replaceWithText ("earlier");
+    ASSERT_TRUE (file ("target.wav").createSymbolicLink (file ("link.wav"), false));
+
+    ASSERT_EQ (render ({ "in.wav", "private.wav" }).exitCode, 0);
+    ASSERT_EQ (render ({ "in.wav", "link.wav" }).exitCode, 0);
+    struct stat status {};
+    ASSERT_EQ (stat (file ("private.wav").getFullPathName().toRawUTF8(), &status), 0);
+    EXPECT_EQ (status.st_mode & 0777, 0600u);
+    EXPECT_TRUE (file ("link.wav").isSymbolicLink());
+    EXPECT_EQ (read ("target.wav").getNumSamples(), 2000);
+}
+
+TEST_F (RenderTest, AKeyGivenTwiceIsWarnedOfAndTheLastIsUsed)
+{
+    write ("in.wav", clicks (2000, { 10 }));
+    const auto run = render ({ "in.wav", "out.wav", "THRESHOLD=-10", "threshold=-12" });
+    ASSERT_EQ (run.exitCode, 0) << run.output;
+    EXPECT_TRUE (run.output.startsWith ("velmora-render: warning: 'threshold' is given more than once; using the last, threshold=-12\n")) << run.output;
+    EXPECT_TRUE (run.output.contains ("\n  Threshold         -12.0 dB\n")) << run.output;
 }

@@ -2,12 +2,9 @@
 
 #include <cmath>
 
-namespace
+double LevelStats::decibels (double level, double silenceDb)
 {
-    double toDb (double level)
-    {
-        return level > 0.0 ? 20.0 * std::log10 (level) : -200.0;
-    }
+    return level > 0.0 ? 20.0 * std::log10 (level) : silenceDb;
 }
 
 void LevelStats::add (const juce::AudioBuffer<float>& buffer, int numChannels, int startSample, int numSamples)
@@ -28,10 +25,10 @@ void LevelStats::add (const juce::AudioBuffer<float>& buffer, int numChannels, i
 
 double LevelStats::peakDb() const
 {
-    return toDb (peak);
+    return decibels (peak);
 }
 
 double LevelStats::rmsDb() const
 {
-    return count > 0 ? toDb (std::sqrt (sumOfSquares / static_cast<double> (count))) : toDb (0.0);
+    return count > 0 ? decibels (std::sqrt (sumOfSquares / static_cast<double> (count))) : decibels (0.0);
 }

@@ -8,6 +8,9 @@ class LevelStats
 public:
     void add (const juce::AudioBuffer<float>& buffer, int numChannels, int startSample, int numSamples);
 
+    /** The level of an amplitude or a gain in dB; silence, 0, is given as silenceDb. */
+    static double decibels (double level, double silenceDb = -200.0);
+
     double peakDb() const;
     double rmsDb() const;
 

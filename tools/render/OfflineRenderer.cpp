@@ -3,6 +3,8 @@
 #include "Interruption.h"
 #include "ProgressBar.h"
 
+#include <cmath>
+
 OfflineRenderer::OfflineRenderer (CorvaneAudioProcessor& processorToUse, double sampleRate)
     : processor (processorToUse)
 {
@@ -15,6 +17,24 @@ OfflineRenderer::OfflineRenderer (CorvaneAudioProcessor& processorToUse, double 
 double OfflineRenderer::publishedGain() const
 {
     return static_cast<double> (processor.getCurrentGain());
+}
+
+juce::int64 OfflineRenderer::zeroNonFinite (juce::AudioBuffer<float>& buffer, int numChannels, int numSamples)
+{
+    juce::int64 count = 0;
+    for (int channel = 0; channel < numChannels; ++channel)
+    {
+        auto* samples = buffer.getWritePointer (channel);
+        for (int i = 0; i < numSamples; ++i)
+        {
+            if (! std::isfinite (samples[i]))
+            {
+                samples[i] = 0.0f;
+                ++count;
+            }
+        }
+    }
+    return count;
 }
 
 OfflineRenderer::Result OfflineRenderer::render (juce::AudioFormatReader& reader, juce::AudioFormatWriter& writer, RenderTrace* trace)
@@ -38,6 +58,7 @@ OfflineRenderer::Result OfflineRenderer::render (juce::AudioFormatReader& reader
         buffer.clear();
         if (numRead > 0)
             reader.read (&buffer, 0, numRead, position, true, true);
+        result.nonFiniteSamples += zeroNonFinite (buffer, fileChannels, numRead);
         if (fileChannels == 1)
             buffer.copyFrom (1, 0, buffer, 0, 0, numRead);
 

@@ -21,6 +21,8 @@ public:
         LevelStats input;
         LevelStats output;
         double smallestGain = 1.0;
+        // NaN and infinity in the input, rendered as 0 and left out of its levels.
+        juce::int64 nonFiniteSamples = 0;
         bool written = false;
     };
 
@@ -33,6 +35,7 @@ public:
 
 private:
     double publishedGain() const;
+    static juce::int64 zeroNonFinite (juce::AudioBuffer<float>& buffer, int numChannels, int numSamples);
 
     CorvaneAudioProcessor& processor;
     int latency = 0;

@@ -6,8 +6,10 @@
 #include "ParameterTable.h"
 #include "RenderPicture.h"
 #include "SettingText.h"
+#include "SystemError.h"
 #include "WavHeader.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -20,9 +22,9 @@ namespace
         return juce::String (db, 1) + " dB";
     }
 
-    void printLine (const juce::String& text)
+    void warn (const juce::String& text)
     {
-        std::printf ("%s\n", text.toRawUTF8());
+        std::fprintf (stderr, "velmora-render: warning: %s\n", text.toRawUTF8());
     }
 
     // Letter case and the separators between words do not count: "mastering: glue"
@@ -77,34 +79,43 @@ namespace
             closest.add ("'" + ranked[i].second + "'");
         return closest.isEmpty() ? juce::String() : ", closest: " + closest.joinIntoString (", ");
     }
-
-    void replaceTarget (const juce::TemporaryFile& temporary, const juce::File& target)
-    {
-        if (! temporary.overwriteTargetFileWithTemporary())
-            throw RenderCommand::Failure ("cannot replace " + target.getFullPathName());
-    }
 }
 
 RenderCommand::RenderCommand (const RenderOptions& optionsToUse)
-    : options (optionsToUse)
+    : options (optionsToUse),
+      output (optionsToUse.output),
+      report (optionsToUse.standardOutput ? stderr : stdout)
 {
     formats.registerFormat (new juce::WavAudioFormat(), true);
     formats.registerFormat (new juce::AiffAudioFormat(), false);
     formats.registerFormat (new juce::FlacAudioFormat(), false);
 }
 
+void RenderCommand::print (const juce::String& line) const
+{
+    std::fprintf (report, "%s\n", line.toRawUTF8());
+}
+
+juce::String RenderCommand::outputName() const
+{
+    return options.standardOutput ? juce::String ("standard output") : options.output.getFullPathName();
+}
+
 int RenderCommand::run()
 {
     try
     {
+        for (const auto& warning : options.warnings)
+            warn (warning);
+
         switch (options.mode)
         {
             case RenderOptions::Mode::help:
-                printLine (RenderOptions::usage());
+                print (RenderOptions::usage());
                 printKeys();
                 break;
             case RenderOptions::Mode::version:
-                printLine ("velmora-render " VELMORA_VERSION);
+                print ("velmora-render " VELMORA_VERSION);
                 break;
             case RenderOptions::Mode::listPrograms:
                 listPrograms();
@@ -129,90 +140,76 @@ int RenderCommand::run()
 void RenderCommand::listPrograms()
 {
     for (int i = 0; i < processor.getNumPrograms(); ++i)
-        printLine (juce::String (i + 1).paddedLeft (' ', 2) + "  " + processor.getProgramName (i));
+        print (juce::String (i + 1).paddedLeft (' ', 2) + "  " + processor.getProgramName (i));
 }
 
 void RenderCommand::writeDemoMaterial()
 {
     const auto audio = DemoMaterial::generate();
-    juce::TemporaryFile temporary (options.output, juce::TemporaryFile::useHiddenFile);
+    output.check();
+    const auto temporary = temporaryFile();
+    int writeError = 0;
     {
-        std::unique_ptr<juce::OutputStream> stream = temporary.getFile().createOutputStream();
-        std::unique_ptr<juce::AudioFormatWriter> writer;
-        if (stream != nullptr)
-            writer.reset (juce::WavAudioFormat().createWriterFor (stream.get(), DemoMaterial::sampleRate, 2, 24, {}, 0));
-        if (writer == nullptr)
-            throw Failure ("cannot write " + options.output.getFullPathName());
-
-        stream.release();
-        if (! writer->writeFromAudioSampleBuffer (audio, 0, audio.getNumSamples()))
-            throw Failure ("cannot write " + options.output.getFullPathName());
+        auto writer = createWriter (temporary->getFile(), writeError, DemoMaterial::sampleRate, 2);
+        writer->writeFromAudioSampleBuffer (audio, 0, audio.getNumSamples());
     }
-    checkComplete (temporary.getFile(), audio.getNumSamples());
-    stopIfInterrupted (options.output);
-    replaceTarget (temporary, options.output);
-    printLine ("wrote " + options.output.getFullPathName());
+    finish (*temporary, writeError, audio.getNumSamples());
+    print ("wrote " + outputName());
 }
 
 void RenderCommand::render()
 {
-    auto reader = openInput();
+    AudioInput input (options, formats);
+    auto& reader = input.reader();
     selectProgram();
     applySettings();
     checkOutputs();
-    trimToData (*reader);
+    trimToData (input);
 
     // Every check that can fail comes before the first line of output.
-    juce::TemporaryFile temporary (options.output, juce::TemporaryFile::useHiddenFile);
+    const auto temporary = temporaryFile();
     OfflineRenderer::Result result;
-    OfflineRenderer renderer (processor, reader->sampleRate);
-    RenderTrace trace (reader->lengthInSamples, RenderPicture::plotWidth);
+    OfflineRenderer renderer (processor, reader.sampleRate);
+    RenderTrace trace (reader.lengthInSamples, RenderPicture::plotWidth);
+    int writeError = 0;
     {
-        auto writer = createWriter (temporary.getFile(), *reader);
+        auto writer = createWriter (temporary->getFile(), writeError, reader.sampleRate, reader.numChannels);
         printParameters();
-        result = renderer.render (*reader, *writer, options.picture == juce::File() ? nullptr : &trace);
-        if (! result.written)
-            throw Failure ("cannot write " + options.output.getFullPathName());
+        result = renderer.render (reader, *writer, options.picture == juce::File() ? nullptr : &trace);
     }
-    stopIfInterrupted (options.output);
-    checkComplete (temporary.getFile(), reader->lengthInSamples);
-    replaceTarget (temporary, options.output);
-
-    printLine ("input:  peak " + decibels (result.input.peakDb()) + "FS, RMS " + decibels (result.input.rmsDb()) + "FS");
-    printLine ("output: peak " + decibels (result.output.peakDb()) + "FS, RMS " + decibels (result.output.rmsDb()) + "FS");
-    if (result.output.peakDb() > 0.0 && ! options.floatOutput)
-        printLine ("warning: the output peaks above 0 dBFS and was clipped; --float keeps it whole");
-    const double deepestDb = result.smallestGain > 0.0 ? std::max (0.0, -20.0 * std::log10 (result.smallestGain)) : 200.0;
-    printLine ("largest gain reduction: " + decibels (deepestDb));
-    printLine ("wrote " + options.output.getFullPathName() + " (" + juce::String (reader->lengthInSamples) + " samples at "
-               + juce::String (reader->sampleRate, 0) + " Hz, latency of " + juce::String (renderer.getLatency()) + " samples removed)");
+    if (! result.written && writeError == 0)
+        writeError = EIO;
+    finish (*temporary, writeError, reader.lengthInSamples);
+    printSummary (input, renderer, result);
 
     if (options.picture != juce::File())
-    {
-        const auto title = "Velmora: " + processor.getProgramName (processor.getCurrentProgram()) + "  (" + options.input.getFileName() + ")";
-        const auto image = RenderPicture::draw (trace, title, static_cast<double> (reader->lengthInSamples) / reader->sampleRate);
-        stopIfInterrupted (options.picture);
-        if (! RenderPicture::writePng (image, options.picture))
-            throw Failure ("cannot write " + options.picture.getFullPathName());
-        printLine ("wrote " + options.picture.getFullPathName());
-    }
+        writePicture (input, trace);
 }
 
-std::unique_ptr<juce::AudioFormatReader> RenderCommand::openInput()
+void RenderCommand::printSummary (AudioInput& input, const OfflineRenderer& renderer, const OfflineRenderer::Result& result)
 {
-    const auto path = options.input.getFullPathName();
-    if (! options.input.existsAsFile())
-        throw Failure ("input file not found: " + path);
+    if (result.nonFiniteSamples > 0)
+        warn (juce::String (result.nonFiniteSamples) + " input samples were not finite (NaN or infinity) and were rendered as 0;"
+              " the input's levels leave them out");
+    print ("input:  peak " + decibels (result.input.peakDb()) + "FS, RMS " + decibels (result.input.rmsDb()) + "FS");
+    print ("output: peak " + decibels (result.output.peakDb()) + "FS, RMS " + decibels (result.output.rmsDb()) + "FS");
+    if (result.output.peakDb() > 0.0 && ! options.floatOutput)
+        print ("warning: the output peaks above 0 dBFS and was clipped; --float keeps it whole");
+    print ("largest gain reduction: " + decibels (std::max (0.0, -LevelStats::decibels (result.smallestGain))));
+    const auto& reader = input.reader();
+    print ("wrote " + outputName() + " (" + juce::String (reader.lengthInSamples) + " samples at "
+           + juce::String (reader.sampleRate, 0) + " Hz, latency of " + juce::String (renderer.getLatency()) + " samples removed)");
+}
 
-    std::unique_ptr<juce::AudioFormatReader> reader (formats.createReaderFor (options.input));
-    if (reader == nullptr)
-        throw Failure ("cannot read " + path + ": not a WAV, AIFF or FLAC file, or damaged");
-    if (reader->numChannels < 1 || reader->numChannels > 2)
-        throw Failure ("cannot render " + path + ": only mono and stereo files are supported");
-    if (reader->sampleRate < 8000.0 || reader->sampleRate > 768000.0)
-        throw Failure ("cannot render " + path + ": unsupported sample rate " + juce::String (reader->sampleRate));
-
-    return reader;
+void RenderCommand::writePicture (AudioInput& input, const RenderTrace& trace)
+{
+    const auto& reader = input.reader();
+    const auto title = "Velmora: " + processor.getProgramName (processor.getCurrentProgram()) + "  (" + input.shortName() + ")";
+    const auto image = RenderPicture::draw (trace, title, static_cast<double> (reader.lengthInSamples) / reader.sampleRate);
+    stopIfInterrupted (options.picture.getFullPathName());
+    if (! RenderPicture::writePng (image, options.picture))
+        throw Failure ("cannot write " + options.picture.getFullPathName());
+    print ("wrote " + options.picture.getFullPathName());
 }
 
 void RenderCommand::selectProgram()
@@ -227,6 +224,8 @@ void RenderCommand::selectProgram()
     const int number = options.program.getIntValue();
     const int index = options.program.containsOnly ("0123456789") ? (number >= 1 && number <= names.size() ? number - 1 : -1)
                                                                    : indexOfName (names, options.program);
+    if (index < 0 && options.program.containsOnly ("0123456789"))
+        throw Failure ("unknown program '" + options.program + "': the numbers run 1 to " + juce::String (names.size()) + " (see --list-programs)", usageError);
     if (index < 0)
         throw Failure ("unknown program '" + options.program + "'" + closestNames (names, options.program) + " (see --list-programs)", usageError);
 
@@ -237,40 +236,39 @@ void RenderCommand::checkOutputs() const
 {
     // The same file also through another path, a link or a hard link.
     std::error_code error;
-    const std::filesystem::path input (options.input.getFullPathName().toStdString());
-    for (const auto& target : { options.output, options.picture })
-        if (target != juce::File() && std::filesystem::equivalent (input, target.getFullPathName().toStdString(), error))
-            throw Failure ("the output " + target.getFullPathName() + " is the input file; choose another name", usageError);
+    if (! options.standardInput)
+    {
+        const std::filesystem::path input (options.input.getFullPathName().toStdString());
+        for (const auto& target : { options.output, options.picture })
+            if (target != juce::File() && std::filesystem::equivalent (input, target.getFullPathName().toStdString(), error))
+                throw Failure ("the output " + target.getFullPathName() + " is the input file; choose another name", usageError);
+    }
 
+    if (! options.standardOutput)
+        output.check();
     // The picture comes last, so a place it cannot go must not cost a whole render.
-    if (options.picture != juce::File() && (options.picture.isDirectory() || ! options.picture.getParentDirectory().isDirectory()
-                                            || ! options.picture.getParentDirectory().hasWriteAccess()))
-        throw Failure ("cannot write " + options.picture.getFullPathName() + ": no such folder, or not writable");
+    if (options.picture != juce::File())
+        OutputTarget (options.picture).check();
 }
 
-void RenderCommand::stopIfInterrupted (const juce::File& unwritten)
+void RenderCommand::stopIfInterrupted (const juce::String& unwritten) const
 {
     if (const int signal = Interruption::caught())
         throw Failure (juce::String ("interrupted by ") + Interruption::name (signal) + "; "
-                           + unwritten.getFullPathName() + " is left as it was",
+                           + (options.standardOutput ? juce::String ("nothing was written to standard output")
+                                                     : unwritten + " is left as it was"),
                        128 + signal);
 }
 
-void RenderCommand::trimToData (juce::AudioFormatReader& reader) const
+void RenderCommand::trimToData (AudioInput& input)
 {
-    // Beyond the file's end the reader would only make up silence.
-    const auto dataStart = WavHeader::dataStart (options.input);
-    const auto bytesPerFrame = static_cast<juce::int64> (reader.numChannels * reader.bitsPerSample / 8);
-    if (dataStart && bytesPerFrame > 0)
+    if (const auto missing = input.missingSamples(); missing > 0)
     {
-        const auto present = std::max<juce::int64> (0, options.input.getSize() - *dataStart) / bytesPerFrame;
-        if (present < reader.lengthInSamples)
-        {
-            const auto warning = options.input.getFullPathName() + " holds " + juce::String (present) + " of the "
-                                 + juce::String (reader.lengthInSamples) + " samples its header declares; rendering those";
-            std::fprintf (stderr, "velmora-render: warning: %s\n", warning.toRawUTF8());
-            reader.lengthInSamples = present;
-        }
+        auto& reader = input.reader();
+        const auto declared = reader.lengthInSamples;
+        reader.lengthInSamples -= missing;
+        warn (input.name() + " holds " + juce::String (reader.lengthInSamples) + " of the " + juce::String (declared)
+              + " samples its header declares; rendering those");
     }
 }
 
@@ -283,43 +281,63 @@ void RenderCommand::applySettings()
 void RenderCommand::printKeys()
 {
     for (int i = 0; i < numNamedParameters; ++i)
-        printLine ("  " + juce::String (parameterTable[i].stateKey).paddedRight (' ', 16)
+        print ("  " + juce::String (parameterTable[i].stateKey).paddedRight (' ', 16)
                    + juce::String (parameterTable[i].name).paddedRight (' ', 18) + SettingText::range (i));
 }
 
 void RenderCommand::printParameters()
 {
-    printLine ("program: " + juce::String (processor.getCurrentProgram() + 1) + " " + processor.getProgramName (processor.getCurrentProgram()));
+    print ("program: " + juce::String (processor.getCurrentProgram() + 1) + " " + processor.getProgramName (processor.getCurrentProgram()));
     for (int i = 0; i < numNamedParameters; ++i)
     {
         const auto* p = processor.parameter (i);
-        printLine ("  " + p->getName (64).paddedRight (' ', 18) + SettingText::show (i, p->storedValue()));
+        print ("  " + p->getName (64).paddedRight (' ', 18) + SettingText::show (i, p->storedValue()));
     }
-    std::fflush (stdout);
+    std::fflush (report);
 }
 
-std::unique_ptr<juce::AudioFormatWriter> RenderCommand::createWriter (const juce::File& file, const juce::AudioFormatReader& input)
+std::unique_ptr<juce::AudioFormatWriter> RenderCommand::createWriter (const juce::File& temporary, int& firstError, double sampleRate,
+                                                                     unsigned int numChannels) const
 {
     juce::WavAudioFormat wav;
     juce::FlacAudioFormat flac;
     juce::AudioFormat& format = options.writesFlac() ? static_cast<juce::AudioFormat&> (flac) : wav;
-    const int bits = options.floatOutput ? 32 : 24;
 
-    std::unique_ptr<juce::OutputStream> stream = file.createOutputStream();
-    std::unique_ptr<juce::AudioFormatWriter> writer;
-    if (stream != nullptr)
-        writer.reset (format.createWriterFor (stream.get(), input.sampleRate, input.numChannels, bits, {}, 0));
+    auto stream = output.create (temporary, firstError);
+    std::unique_ptr<juce::AudioFormatWriter> writer (format.createWriterFor (stream.get(), sampleRate, numChannels, options.floatOutput ? 32 : 24, {}, 0));
     if (writer == nullptr)
-        throw Failure ("cannot write " + options.output.getFullPathName());
+        throw Failure ("cannot write " + outputName());
 
     stream.release();
     return writer;
 }
 
-void RenderCommand::checkComplete (const juce::File& file, juce::int64 expectedLength)
+// Beside the output, so that it takes the output's place in one rename.
+std::unique_ptr<juce::TemporaryFile> RenderCommand::temporaryFile() const
 {
-    // A full disk shows up here at the latest: the finished file must read back whole.
-    std::unique_ptr<juce::AudioFormatReader> reader (formats.createReaderFor (file));
+    if (options.standardOutput)
+        return std::make_unique<juce::TemporaryFile> (options.writesFlac() ? ".flac" : ".wav");
+    return std::make_unique<juce::TemporaryFile> (output.file(), juce::TemporaryFile::useHiddenFile);
+}
+
+void RenderCommand::finish (const juce::TemporaryFile& temporary, int writeError, juce::int64 expectedLength)
+{
+    stopIfInterrupted (outputName());
+    if (writeError != 0)
+        throw Failure ("cannot write " + outputName() + ": " + SystemError::describe (writeError));
+
+    // Readers warn of a float WAV without the fact chunk; beyond 4 GB it is RF64 and needs none.
+    if (options.floatOutput)
+        WavHeader::completeFloatFormat (temporary.getFile(), expectedLength);
+
+    // The finished file must read back whole.
+    std::unique_ptr<juce::AudioFormatReader> reader (formats.createReaderFor (temporary.getFile()));
     if (reader == nullptr || reader->lengthInSamples != expectedLength)
-        throw Failure ("cannot write " + options.output.getFullPathName() + ": the written file is incomplete");
+        throw Failure ("cannot write " + outputName() + ": the written file is incomplete");
+    reader.reset();
+
+    if (options.standardOutput)
+        OutputTarget::copyToStandardOutput (temporary.getFile());
+    else
+        output.replaceWith (temporary.getFile());
 }

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "AudioInput.h"
+#include "OutputTarget.h"
+#include "RenderFailure.h"
 #include "RenderOptions.h"
 
 #include "CorvaneAudioProcessor.h"
+#include "OfflineRenderer.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
 
-#include <stdexcept>
+#include <cstdio>
 
 /** One run of velmora-render: every failure ends in one error line on stderr and a
     non-zero exit, and output files only appear, by renaming a finished temporary file,
@@ -14,20 +18,9 @@
 class RenderCommand
 {
 public:
-    /** Exit statuses besides 0; an interruption by signal s exits with 128 + s. */
-    static constexpr int cannotReadOrWrite = 1;
-    static constexpr int usageError = 2;
-
-    /** A failure with the line that explains it to the user. */
-    struct Failure : std::runtime_error
-    {
-        explicit Failure (const juce::String& line, int exitStatus = cannotReadOrWrite)
-            : std::runtime_error (line.toStdString()), status (exitStatus)
-        {
-        }
-
-        int status;
-    };
+    static constexpr int cannotReadOrWrite = RenderFailure::cannotReadOrWrite;
+    static constexpr int usageError = RenderFailure::usageError;
+    using Failure = RenderFailure;
 
     explicit RenderCommand (const RenderOptions& options);
 
@@ -39,18 +32,26 @@ private:
     void listPrograms();
     void writeDemoMaterial();
 
-    std::unique_ptr<juce::AudioFormatReader> openInput();
     void selectProgram();
     void checkOutputs() const;
-    void trimToData (juce::AudioFormatReader& reader) const;
-    static void stopIfInterrupted (const juce::File& unwritten);
+    static void trimToData (AudioInput& input);
+    void stopIfInterrupted (const juce::String& unwritten) const;
     void applySettings();
     void printParameters();
     void printKeys();
-    std::unique_ptr<juce::AudioFormatWriter> createWriter (const juce::File& file, const juce::AudioFormatReader& input);
-    void checkComplete (const juce::File& file, juce::int64 expectedLength);
+    void printSummary (AudioInput& input, const OfflineRenderer& renderer, const OfflineRenderer::Result& result);
+    void writePicture (AudioInput& input, const RenderTrace& trace);
+    std::unique_ptr<juce::AudioFormatWriter> createWriter (const juce::File& temporary, int& firstError, double sampleRate,
+                                                           unsigned int numChannels) const;
+    std::unique_ptr<juce::TemporaryFile> temporaryFile() const;
+    void finish (const juce::TemporaryFile& temporary, int writeError, juce::int64 expectedLength);
+    juce::String outputName() const;
+    void print (const juce::String& line) const;
 
     const RenderOptions& options;
+    OutputTarget output;
+    // The report goes to standard error when the audio takes standard output.
+    std::FILE* report;
     juce::AudioFormatManager formats;
     CorvaneAudioProcessor processor;
 };

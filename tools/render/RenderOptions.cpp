@@ -3,12 +3,14 @@
 #include "ParameterTable.h"
 #include "SettingText.h"
 
+#include <algorithm>
+
 namespace
 {
     int indexForKey (const juce::String& key)
     {
         for (int i = 0; i < numNamedParameters; ++i)
-            if (key == parameterTable[i].stateKey)
+            if (key.equalsIgnoreCase (parameterTable[i].stateKey))
                 return i;
 
         return -1;
@@ -25,6 +27,15 @@ namespace
         if (! reading.value)
             return reading.error;
 
+        const auto given = [index] (const RenderOptions::Setting& s) { return s.index == index; };
+        const auto earlier = std::find_if (options.settings.begin(), options.settings.end(), given);
+        if (earlier != options.settings.end())
+        {
+            options.warnings.add (juce::String ("'") + parameterTable[index].stateKey + "' is given more than once; using the last, "
+                                  + argument.trim());
+            options.settings.erase (earlier);
+        }
+
         options.settings.push_back ({ index, *reading.value });
         return {};
     }
@@ -35,11 +46,15 @@ namespace
             return "expected an input and an output file";
 
         const auto cwd = juce::File::getCurrentWorkingDirectory();
-        options.input = cwd.getChildFile (files[0]);
-        options.output = cwd.getChildFile (files[1]);
+        options.standardInput = files[0] == "-";
+        options.standardOutput = files[1] == "-";
+        if (! options.standardInput)
+            options.input = cwd.getChildFile (files[0]);
+        if (! options.standardOutput)
+            options.output = cwd.getChildFile (files[1]);
 
-        if (! options.output.hasFileExtension (".wav") && ! options.output.hasFileExtension (".flac"))
-            return "output file must end in .wav or .flac: " + files[1];
+        if (! options.standardOutput && ! options.output.hasFileExtension (".wav") && ! options.output.hasFileExtension (".flac"))
+            return "output file must end in .wav or .flac, or be - for standard output: " + files[1];
         if (options.floatOutput && options.writesFlac())
             return "--float applies to WAV output only";
         if (options.picture != juce::File() && ! options.picture.hasFileExtension (".png"))
@@ -79,7 +94,8 @@ juce::String RenderOptions::parse (const juce::StringArray& arguments, RenderOpt
         {
             options.floatOutput = true;
         }
-        else if (argument == "-p" || argument == "--program" || argument == "--picture" || argument == "--demo-material")
+        else if (argument == "-p" || argument == "--program" || argument == "--picture" || argument == "--demo-material"
+                 || argument == "-t" || argument == "--type")
         {
             if (! hasValue)
                 return argument + " needs a value";
@@ -88,6 +104,12 @@ juce::String RenderOptions::parse (const juce::StringArray& arguments, RenderOpt
             if (argument == "--picture")
             {
                 options.picture = cwd.getChildFile (value);
+            }
+            else if (argument == "-t" || argument == "--type")
+            {
+                if (! value.equalsIgnoreCase ("wav") && ! value.equalsIgnoreCase ("flac"))
+                    return argument + " takes wav or flac, not '" + value + "'";
+                options.flacToStandardOutput = value.equalsIgnoreCase ("flac");
             }
             else if (argument == "--demo-material")
             {
@@ -123,7 +145,7 @@ juce::String RenderOptions::parse (const juce::StringArray& arguments, RenderOpt
 
 juce::String RenderOptions::usage()
 {
-    return "Usage: velmora-render [options] <input.wav|aiff|flac> <output.wav|flac> [key=value ...]\n"
+    return "Usage: velmora-render [options] <input.wav|aiff|flac|-> <output.wav|flac|-> [key=value ...]\n"
            "  or:  velmora-render --list-programs\n"
            "  or:  velmora-render --demo-material <output.wav>\n"
            "  or:  velmora-render --version\n"
@@ -132,6 +154,7 @@ juce::String RenderOptions::usage()
            "  -p, --program <n|name>  factory program by number or name, as --list-programs\n"
            "                          shows them (letter case and separators do not matter)\n"
            "  --float                 write 32-bit float WAV instead of 24-bit\n"
+           "  -t, --type <wav|flac>   the format written to standard output (default wav)\n"
            "  --picture <file.png>    draw input, output and gain reduction over time\n"
            "  --list-programs         list the factory programs by number and name\n"
            "  --demo-material <file.wav>\n"
@@ -143,7 +166,12 @@ juce::String RenderOptions::usage()
            "                          makeup=3, ratio=4:1, attack=20ms, releasepeak=1.2s,\n"
            "                          keyhpfrequency=0.1kHz), a setting by its name\n"
            "                          (quality=Eco, keyhpslope=12dB/oct, delta=on), and\n"
-           "                          norm:0.3 is a normalized value from 0 to 1\n"
+           "                          norm:0.3 is a normalized value from 0 to 1; keys may\n"
+           "                          be written in any letter case\n"
+           "\n"
+           "A file named - is standard input or output: the input is read whole, the output\n"
+           "is written once complete. Files are read at 8000 to 768000 Hz, as 8- to 32-bit\n"
+           "integer or 32- and 64-bit float WAV (also RF64), AIFF or FLAC.\n"
            "\n"
            "Parameter keys:";
 }

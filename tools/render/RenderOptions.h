@@ -23,14 +23,20 @@ struct RenderOptions
     };
 
     Mode mode = Mode::render;
+    // "-" names standard input or output; the files are then left empty.
+    bool standardInput = false;
+    bool standardOutput = false;
     juce::File input;
     juce::File output;
     juce::File picture;
     juce::String program;
     std::vector<Setting> settings;
     bool floatOutput = false;
+    bool flacToStandardOutput = false;
+    // Lines for the user that do not stop the run, such as a key given twice.
+    juce::StringArray warnings;
 
-    bool writesFlac() const { return output.hasFileExtension (".flac"); }
+    bool writesFlac() const { return standardOutput ? flacToStandardOutput : output.hasFileExtension (".flac"); }
 
     /** Fills the options from the arguments (without the program name); returns the
         error text, or an empty text when the command line is usable. */

@@ -1,5 +1,7 @@
 #include "RenderPicture.h"
 
+#include "LevelStats.h"
+
 #include <cmath>
 
 namespace
@@ -14,7 +16,7 @@ namespace
 
     double reductionDb (double gain)
     {
-        return gain > 0.0 ? std::max (0.0, -20.0 * std::log10 (gain)) : 60.0;
+        return std::max (0.0, -LevelStats::decibels (gain, -60.0));
     }
 
     void drawPanelTitle (juce::Graphics& g, juce::Rectangle<int> area, const juce::String& text)

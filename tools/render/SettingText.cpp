@@ -19,6 +19,12 @@ namespace
         return parameterTable[index].kind == ParameterKind::onOff;
     }
 
+    // Peak Ratio is an off/on control whose two settings are shown by what they do.
+    bool takesSwitchWords (int index)
+    {
+        return isSwitch (index) || index == peakRatioIndex;
+    }
+
     // Digits with at most one point: "0.3", "12", ".5"; no sign, exponent or unit.
     bool isPlainNumber (const juce::String& text)
     {
@@ -89,11 +95,12 @@ std::optional<double> SettingText::readChoice (int index, const juce::String& te
     const auto word = text.toLowerCase();
     const bool wholeNumber = word.isNotEmpty() && word.containsOnly ("0123456789");
 
+    const bool switchWords = takesSwitchWords (index) && info.numChoices == 2;
     for (int i = 0; i < info.numChoices; ++i)
     {
         const juce::String name (info.choices[i].text);
-        const bool onWord = name == "on" && (word == "yes" || word == "true" || word == "1");
-        const bool offWord = name == "off" && (word == "no" || word == "false" || word == "0");
+        const bool onWord = (name == "on" || (switchWords && i == 1)) && (word == "on" || word == "yes" || word == "true" || word == "1");
+        const bool offWord = (name == "off" || (switchWords && i == 0)) && (word == "off" || word == "no" || word == "false" || word == "0");
 
         // "12" is "12 dB/oct", "24" is "24 dB": the unit left out as for the knobs.
         const bool number = wholeNumber && juce::CharacterFunctions::isDigit (name[0]) && name.getIntValue() == word.getIntValue();
@@ -109,6 +116,8 @@ juce::String SettingText::expected (int index)
 {
     if (isSwitch (index))
         return "on or off (or yes/no, true/false, 1/0)";
+    if (takesSwitchWords (index))
+        return "one of " + choiceList (index) + " (or off/on, no/yes, false/true, 0/1)";
     if (! isContinuous (index))
         return "one of " + choiceList (index);
 
@@ -120,6 +129,8 @@ juce::String SettingText::range (int index)
 {
     if (isSwitch (index))
         return "off, on (or no/yes, false/true, 0/1)";
+    if (takesSwitchWords (index))
+        return choiceList (index) + " (or off/on, no/yes, false/true, 0/1)";
     if (! isContinuous (index))
         return choiceList (index);
 
