@@ -50,7 +50,7 @@ namespace
         const auto high = rangeEnd (std::max (a, b));
         const juce::String unit (natural.unit);
 
-        if (unit.startsWithChar (':'))
+        if (unitJoinsNumber (natural.unit))
             return low + unit + " to " + high + unit;
         return low + " to " + high + " " + unit;
     }
