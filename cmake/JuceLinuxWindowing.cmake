@@ -17,8 +17,8 @@ endif()
 set(velmora_gui_dir "${CMAKE_BINARY_DIR}/juce-gui-basics")
 set(velmora_gui_copy "${velmora_gui_dir}/juce_gui_basics.cpp")
 velmora_patch_file("${velmora_gui_original}" "${velmora_gui_copy}"
-    "#include \"" "#include \"juce_gui_basics/"
-    "#include \"juce_gui_basics/native/juce_linux_Windowing.cpp\"" "#include \"juce_linux_Windowing.cpp\"")
+    REBASE_INCLUDES "" "juce_gui_basics/"
+    "#include \"native/juce_linux_Windowing.cpp\"" "#include \"juce_linux_Windowing.cpp\"")
 
 velmora_patch_file("${JUCE_MODULES_DIR}/juce_gui_basics/native/juce_linux_Windowing.cpp"
     "${velmora_gui_dir}/juce_linux_Windowing.cpp"

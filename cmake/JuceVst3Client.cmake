@@ -14,7 +14,7 @@ endif()
 
 set(velmora_vst3_copy "${CMAKE_BINARY_DIR}/juce-vst3-client/juce_VST3_Wrapper.cpp")
 velmora_patch_file("${JUCE_MODULES_DIR}/juce_audio_plugin_client/VST3/juce_VST3_Wrapper.cpp" "${velmora_vst3_copy}"
-    "#include \"../utility/" "#include \"juce_audio_plugin_client/utility/"
+    REBASE_INCLUDES "../utility/" "juce_audio_plugin_client/utility/"
     "#include <juce_audio_processors/utilities/juce_FlagCache.h>"
     "#include <juce_audio_processors/utilities/juce_FlagCache.h>\n#include \"Vst3EditReporter.h\""
     [=[    tresult PLUGIN_API process (Vst::ProcessData& data) override

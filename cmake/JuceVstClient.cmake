@@ -13,7 +13,7 @@ set(velmora_client_dir "${JUCE_MODULES_DIR}/juce_audio_plugin_client")
 
 set(velmora_client_copy "${CMAKE_BINARY_DIR}/juce-vst2-client/juce_VST_Wrapper.cpp")
 velmora_patch_file("${velmora_client_dir}/VST/juce_VST_Wrapper.cpp" "${velmora_client_copy}"
-    "#include \"../utility/" "#include \"juce_audio_plugin_client/utility/"
+    REBASE_INCLUDES "../utility/" "juce_audio_plugin_client/utility/"
 "    JUCE_EXPORTED_FUNCTION Vst2::AEffect* VSTPluginMain (Vst2::audioMasterCallback audioMaster);
     JUCE_EXPORTED_FUNCTION Vst2::AEffect* VSTPluginMain (Vst2::audioMasterCallback audioMaster)
     {

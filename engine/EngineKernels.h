@@ -158,8 +158,8 @@ void EngineKernels<Isa>::detect (const EngineParams& p, EngineState& s, KeyInter
     constexpr int w = Isa::width;
     Buffers& b = s.buffers;
 
-    double* sensedLog[F];
-    double* gainDb[F];
+    double* sensedLog[static_cast<size_t> (F)];
+    double* gainDb[static_cast<size_t> (F)];
 
     for (int q = 0; q < F; ++q)
     {

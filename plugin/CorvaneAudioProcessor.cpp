@@ -1,7 +1,5 @@
 #include "CorvaneAudioProcessor.h"
 
-#include "CorvaneAudioProcessorEditor.h"
-
 #include "FactoryPresets.h"
 #include "PresetChunk.h"
 
@@ -170,12 +168,12 @@ bool CorvaneAudioProcessor::producesMidi() const
 
 juce::AudioProcessorEditor* CorvaneAudioProcessor::createEditor()
 {
-    return new CorvaneAudioProcessorEditor (*this);
+    return nullptr;
 }
 
 bool CorvaneAudioProcessor::hasEditor() const
 {
-    return true;
+    return false;
 }
 
 //==============================================================================
@@ -286,10 +284,4 @@ void CorvaneAudioProcessor::setStateInformation (const void* data, int sizeInByt
 void CorvaneAudioProcessor::setIComponentHandler (Steinberg::FUnknown* handler)
 {
     notifier.setHandler (handler);
-}
-
-//==============================================================================
-juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
-{
-    return new (std::nothrow) CorvaneAudioProcessor();
 }

@@ -45,6 +45,7 @@ public:
     bool acceptsMidi() const override;
     bool producesMidi() const override;
 
+    /** None: the editor is added by VelmoraPlugin, so that the processor links alone. */
     juce::AudioProcessorEditor* createEditor() override;
     bool hasEditor() const override;
 

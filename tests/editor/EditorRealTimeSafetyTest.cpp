@@ -1,5 +1,6 @@
 #include "AllocationCounter.h"
 #include "EditorTestSupport.h"
+#include "VelmoraPlugin.h"
 
 #include <atomic>
 #include <thread>
@@ -9,7 +10,7 @@ namespace
     struct AudioThreadWithEditorOpen : testing::TestWithParam<double>
     {
         juce::ScopedJuceInitialiser_GUI gui;
-        CorvaneAudioProcessor processor;
+        VelmoraPlugin processor;
     };
 }
 

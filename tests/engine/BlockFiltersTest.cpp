@@ -139,7 +139,7 @@ void expectKeyInterpolation (const std::array<double, taps>& table)
     const auto k1 = randomSignal (1500, 4);
     const auto k2 = randomSignal (1500, 5);
     std::vector<std::vector<double>> logs (F, std::vector<double> (256));
-    double* sensed[F];
+    double* sensed[static_cast<size_t> (F)];
     for (int p = 0; p < F; ++p)
         sensed[p] = logs[static_cast<size_t> (p)].data();
 

@@ -1,4 +1,4 @@
-#include "CorvaneAudioProcessor.h"
+#include "VelmoraPlugin.h"
 
 #include <gtest/gtest.h>
 
@@ -65,7 +65,7 @@ TEST (ThreadSafety, AudioAutomationAndEditorRunTogetherWithoutRaces)
 {
     juce::ScopedJuceInitialiser_GUI gui;
     auto* messageManager = juce::MessageManager::getInstance();
-    CorvaneAudioProcessor processor;
+    VelmoraPlugin processor;
     processor.setRateAndBufferSizeDetails (44100.0, 1024);
     processor.prepareToPlay (44100.0, 1024);
 
